@@ -1,0 +1,30 @@
+#pragma once
+// Loads and saves the folder options between runs: the two histories and the
+// local-sweep switch, under HKEY_CURRENT_USER\Software\Tessaly\Korvel.
+#include "settings/history.h"
+
+namespace korvel {
+
+class RegistryStore;
+
+// What the settings need of the main dialog.
+class SettingsDialog {
+ public:
+  virtual ~SettingsDialog() = default;
+  virtual HistoryBox& KeywordHistory() = 0;
+  virtual HistoryBox& ExtensionHistory() = 0;
+  virtual int GetLocalCheck() = 0;  // 0 or 1
+  virtual void SetLocalCheck(int state) = 0;
+};
+
+// The per-user store of this platform: the registry on Windows, a REGEDIT4
+// file under $XDG_CONFIG_HOME elsewhere.
+RegistryStore& DefaultSettingsStore();
+
+void CreateSettingsKeys(RegistryStore& store);
+void LoadSettings(SettingsDialog& dialog, RegistryStore& store);
+void SaveSettings(SettingsDialog& dialog, RegistryStore& store);
+inline void LoadSettings(SettingsDialog& dialog) { LoadSettings(dialog, DefaultSettingsStore()); }
+inline void SaveSettings(SettingsDialog& dialog) { SaveSettings(dialog, DefaultSettingsStore()); }
+
+}  // namespace korvel
