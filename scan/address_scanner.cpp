@@ -13,20 +13,27 @@
 #include "scan/text_file.h"
 #include "scan/text_utils.h"
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
-#define KORVEL_SCAN_SSE2 1
+// Vector loops for x86 with GCC or Clang: SSE2 always (every x86-64), AVX2
+// where the processor has it.
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
+#include <immintrin.h>
+#define KORVEL_SCAN_X86 1
 #endif
 
-// How the passes stay linear: the working text is lower-cased once, and while
-// that happens every place where one of the 13 prefixes ends is noted, per
-// prefix. Pass 1 then walks those places prefix by prefix instead of searching
-// the text 13 times; a place whose prefix has since been blanked no longer
-// matches and is passed over. Passes 2 and 3 look only at "@" and ":" and
-// search around them no further than the neighbouring "@" or stop character.
-// Pass 4 notes, at its start, each attribute name that stands before an "=";
-// blanking during pass 4 never makes another name qualify (a value blanked
-// there is always followed by its closing quote), so the notes stay complete.
+// How the passes stay fast and linear:
+// - The text is never copied or rewritten. Letters are compared without case,
+//   and a stretch is blanked by setting its bits in a bitmap; a blanked
+//   position counts as a space (a blank, and a member of every stop set).
+//   Addresses are cut from the text itself, which stays unchanged.
+// - One read of the text notes, per prefix, every place where a prefix of
+//   pass 1 occurs, and marks every "@", ":" and "=" in bitmaps. Pass 1 walks
+//   the places prefix by prefix instead of searching the text 13 times; a place
+//   blanked since is passed over. Passes 2 and 3 visit the marked "@" and ":".
+// - Every search for a stop character also stops at the next blanked
+//   position, so no search runs through a stretch taken before.
+// - Pass 4 notes, at its start, each attribute name that stands before an "=";
+//   blanking during pass 4 never makes another name qualify (a value blanked
+//   there is always followed by its closing quote), so the notes stay complete.
 
 namespace korvel {
 namespace {
@@ -125,9 +132,9 @@ constexpr std::array<std::uint16_t, 256> MakeSchemeEndings() {
 }
 constexpr std::array<std::uint16_t, 256> SchemeEndings = MakeSchemeEndings();
 
-int LowestBit(unsigned bits) {
+int LowestBit(std::uint64_t bits) {
 #if defined(__GNUC__) || defined(__clang__)
-  return __builtin_ctz(bits);
+  return __builtin_ctzll(bits);
 #else
   int n = 0;
   while (!(bits & 1u)) {
@@ -138,116 +145,311 @@ int LowestBit(unsigned bits) {
 #endif
 }
 
-// One extraction: the unchanged copy, the working text and their length.
-class Extraction {
- public:
-  Extraction(const char* original, char* work, std::size_t size)
-      : orig_(original), work_(work), n_(size) {}
-
-  // Lower-cases `text` into the working text while copying it unchanged into
-  // the copy, and notes where each prefix of pass 1 occurs.
-  static void Prepare(char* text, char* copy, std::size_t n,
-                      std::array<PositionList, kPrefixCount>& places) {
-    std::size_t i = 0;
-#ifdef KORVEL_SCAN_SSE2
-    const __m128i shift = _mm_set1_epi8(static_cast<char>(128 - 'A'));
-    const __m128i upper_limit = _mm_set1_epi8(static_cast<char>(-128 + 26));
-    const __m128i case_bit = _mm_set1_epi8(0x20);
-    const __m128i colon = _mm_set1_epi8(':');
-    const __m128i dot = _mm_set1_epi8('.');
-    const __m128i slash = _mm_set1_epi8('/');
-    for (; i + 16 <= n; i += 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(copy + i), v);
-      const __m128i is_upper = _mm_cmplt_epi8(_mm_add_epi8(v, shift), upper_limit);
-      const __m128i lower = _mm_or_si128(v, _mm_and_si128(is_upper, case_bit));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(text + i), lower);
-      const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(lower, colon),
-                                        _mm_or_si128(_mm_cmpeq_epi8(lower, dot),
-                                                     _mm_cmpeq_epi8(lower, slash)));
-      auto mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
-      while (mask != 0) {
-        NotePrefixEndingAt(text, i + static_cast<std::size_t>(LowestBit(mask)), places);
-        mask &= mask - 1;
-      }
-    }
+int HighestBit(std::uint64_t bits) {
+#if defined(__GNUC__) || defined(__clang__)
+  return 63 - __builtin_clzll(bits);
+#else
+  int n = 63;
+  while (!(bits >> n)) --n;
+  return n;
 #endif
-    for (; i < n; ++i) {
-      copy[i] = text[i];
-      text[i] = ToLowerAscii(text[i]);
-      if (text[i] == ':' || text[i] == '.' || text[i] == '/') NotePrefixEndingAt(text, i, places);
+}
+
+constexpr bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// One bit per text position.
+class Bitmap {
+ public:
+  explicit Bitmap(std::size_t n) : words_((n + 63) / 64), bits_(new std::uint64_t[words_]()) {}
+
+  bool Test(std::size_t p) const { return (bits_[p / 64] >> (p % 64)) & 1u; }
+  std::uint64_t Word(std::size_t w) const { return bits_[w]; }
+  // The bitmap as bytes: on a little-endian machine, byte k holds the bits
+  // of positions 8k to 8k+7.
+  unsigned char* Bytes() { return reinterpret_cast<unsigned char*>(bits_.get()); }
+  void Set(std::size_t p) { bits_[p / 64] |= std::uint64_t{1} << (p % 64); }
+
+  // Sets [begin, end).
+  void SetRange(std::size_t begin, std::size_t end) {
+    if (begin >= end) return;
+    const std::size_t first = begin / 64, last = (end - 1) / 64;
+    const std::uint64_t head = ~std::uint64_t{0} << (begin % 64);
+    const std::uint64_t tail = ~std::uint64_t{0} >> (63 - (end - 1) % 64);
+    if (first == last) {
+      bits_[first] |= head & tail;
+      return;
     }
+    bits_[first] |= head;
+    for (std::size_t w = first + 1; w < last; ++w) bits_[w] = ~std::uint64_t{0};
+    bits_[last] |= tail;
   }
 
+  // True when a bit of [begin, end) is set.
+  bool Any(std::size_t begin, std::size_t end) const {
+    for (std::size_t p = begin; p < end; p = (p | 63) + 1) {
+      const std::uint64_t word = bits_[p / 64] >> (p % 64);
+      const std::size_t span = std::min<std::size_t>(64 - p % 64, end - p);
+      if (span < 64 ? (word & ((std::uint64_t{1} << span) - 1)) : word) return true;
+    }
+    return false;
+  }
+
+  // First set position at or after `from`; `n` if none before `n`.
+  std::size_t Next(std::size_t from, std::size_t n) const {
+    std::size_t w = from / 64;
+    if (w >= words_) return n;
+    std::uint64_t word = bits_[w] & (~std::uint64_t{0} << (from % 64));
+    while (word == 0) {
+      if (++w >= words_) return n;
+      word = bits_[w];
+    }
+    return std::min(n, w * 64 + static_cast<std::size_t>(LowestBit(word)));
+  }
+
+  void Release() {
+    bits_.reset();
+    words_ = 0;
+  }
+
+ private:
+  std::size_t words_;
+  std::unique_ptr<std::uint64_t[]> bits_;
+};
+
+// One extraction over a text that it never changes: the four passes, the
+// blanked positions and the marks that lead the passes to their places.
+class Extraction {
+ public:
+  Extraction(const char* text, std::size_t n)
+      : t_(text), n_(n), blanked_(n), at_signs_(n), colons_(n), equals_(n) {}
+
   template <class Offer>
-  void Run(std::array<PositionList, kPrefixCount>& places, Offer&& offer) {
+  void Run(Offer&& offer) {
+    std::array<PositionList, kPrefixCount> places;
+    Survey(places);
     PrefixedAddresses(places, offer);
     MailAddresses(offer);
+    at_signs_.Release();
     DrivePaths(offer);
+    colons_.Release();
     LinkValues(offer);
   }
 
  private:
-  // `text[0..i]` is already lower-case; text[i] is ":", "." or "/".
-  static void NotePrefixEndingAt(const char* text, std::size_t i,
-                                 std::array<PositionList, kPrefixCount>& places) {
-    const char last = text[i];
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+  char Lower(std::size_t p) const { return ToLowerAscii(t_[p]); }
+
+  // Reads the text once: notes where each prefix of pass 1 occurs, and marks
+  // the "@", ":" and "=" characters.
+  void Survey(std::array<PositionList, kPrefixCount>& places) {
+    std::size_t done = 0;
+#ifdef KORVEL_SCAN_X86
+    // The vector loops look one byte back, so the first bytes are left to
+    // the plain loop.
+    if (n_ >= 128) {
+      SurveyScalar(0, 64, places);
+      done = HasAvx2() ? SurveyAvx2(64, places) : SurveySse2(64, places);
+    }
+#endif
+    SurveyScalar(done, n_, places);
+  }
+
+  void SurveyScalar(std::size_t from, std::size_t to, std::array<PositionList, kPrefixCount>& places) {
+    for (std::size_t i = from; i < to; ++i) {
+      switch (t_[i]) {
+        case '@': at_signs_.Set(i); break;
+        case ':': colons_.Set(i); NotePrefixEndingAt(i, places); break;
+        case '=': equals_.Set(i); break;
+        case '.': case '/': NotePrefixEndingAt(i, places); break;
+        default: break;
+      }
+    }
+  }
+
+#ifdef KORVEL_SCAN_X86
+  // The vector loops store each block's marks as the matching bytes of the
+  // bitmaps (x86 is little-endian) and leave a prefix to the scalar check
+  // only where it can end: at ":", at "." behind "w", at "/" behind ".".
+  // Both return where they stopped.
+  std::size_t SurveySse2(std::size_t i, std::array<PositionList, kPrefixCount>& places) {
+    const __m128i colon = _mm_set1_epi8(':'), dot = _mm_set1_epi8('.'), slash = _mm_set1_epi8('/');
+    const __m128i at = _mm_set1_epi8('@'), equals = _mm_set1_epi8('=');
+    const __m128i w = _mm_set1_epi8('w'), upper_w = _mm_set1_epi8('W');
+    for (; i + 16 <= n_; i += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i));
+      const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i - 1));
+      const __m128i colons = _mm_cmpeq_epi8(v, colon);
+      const __m128i www = _mm_and_si128(_mm_cmpeq_epi8(v, dot),
+                                        _mm_or_si128(_mm_cmpeq_epi8(before, w), _mm_cmpeq_epi8(before, upper_w)));
+      const __m128i dots = _mm_and_si128(_mm_cmpeq_epi8(v, slash), _mm_cmpeq_epi8(before, dot));
+      StoreMarks16(i, _mm_movemask_epi8(_mm_cmpeq_epi8(v, at)), _mm_movemask_epi8(colons),
+                   _mm_movemask_epi8(_mm_cmpeq_epi8(v, equals)));
+      NotePrefixesIn(i, static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(colons, _mm_or_si128(www, dots)))),
+                     places);
+    }
+    return i;
+  }
+
+  [[gnu::target("avx2")]] std::size_t SurveyAvx2(std::size_t i, std::array<PositionList, kPrefixCount>& places) {
+    const __m256i colon = _mm256_set1_epi8(':'), dot = _mm256_set1_epi8('.'), slash = _mm256_set1_epi8('/');
+    const __m256i at = _mm256_set1_epi8('@'), equals = _mm256_set1_epi8('=');
+    const __m256i w = _mm256_set1_epi8('w'), upper_w = _mm256_set1_epi8('W');
+    for (; i + 32 <= n_; i += 32) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i));
+      const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i - 1));
+      const __m256i colons = _mm256_cmpeq_epi8(v, colon);
+      const __m256i www = _mm256_and_si256(
+          _mm256_cmpeq_epi8(v, dot), _mm256_or_si256(_mm256_cmpeq_epi8(before, w), _mm256_cmpeq_epi8(before, upper_w)));
+      const __m256i dots = _mm256_and_si256(_mm256_cmpeq_epi8(v, slash), _mm256_cmpeq_epi8(before, dot));
+      StoreMarks32(i, _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, at)), _mm256_movemask_epi8(colons),
+                   _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, equals)));
+      NotePrefixesIn(
+          i, static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(colons, _mm256_or_si256(www, dots)))),
+          places);
+    }
+    return i;
+  }
+
+  static bool HasAvx2() {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+  }
+
+  void StoreMarks16(std::size_t i, int at, int colon, int equals) {
+    const auto store = [i](Bitmap& bitmap, int mask) {
+      const auto bits = static_cast<std::uint16_t>(mask);
+      std::memcpy(bitmap.Bytes() + i / 8, &bits, sizeof bits);
+    };
+    store(at_signs_, at);
+    store(colons_, colon);
+    store(equals_, equals);
+  }
+  void StoreMarks32(std::size_t i, int at, int colon, int equals) {
+    const auto store = [i](Bitmap& bitmap, int mask) {
+      const auto bits = static_cast<std::uint32_t>(mask);
+      std::memcpy(bitmap.Bytes() + i / 8, &bits, sizeof bits);
+    };
+    store(at_signs_, at);
+    store(colons_, colon);
+    store(equals_, equals);
+  }
+  void NotePrefixesIn(std::size_t i, unsigned ends, std::array<PositionList, kPrefixCount>& places) const {
+    while (ends != 0) {
+      NotePrefixEndingAt(i + static_cast<std::size_t>(LowestBit(ends)), places);
+      ends &= ends - 1;
+    }
+  }
+#endif
+
+  // t_[i] is ":", "." or "/"; notes the prefix that ends there, if any.
+  void NotePrefixEndingAt(std::size_t i, std::array<PositionList, kPrefixCount>& places) const {
+    const char last = t_[i];
     if (last == ':') {
       if (i == 0) return;
-      unsigned candidates = SchemeEndings[static_cast<unsigned char>(text[i - 1])];
+      std::uint64_t candidates = SchemeEndings[static_cast<unsigned char>(Lower(i - 1))];
       while (candidates != 0) {
         const auto k = static_cast<std::size_t>(LowestBit(candidates));
         candidates &= candidates - 1;
-        const std::string_view prefix = UrlPrefixes[k];
-        const std::size_t start = i + 1 - prefix.size();
-        if (i + 1 >= prefix.size() && std::memcmp(text + start, prefix.data(), prefix.size()) == 0) {
-          places[k].Push(start);
+        const std::size_t length = UrlPrefixes[k].size();
+        if (i + 1 >= length && Spells(i + 1 - length, UrlPrefixes[k])) {
+          places[k].Push(i + 1 - length);
           return;  // no scheme is the tail of another
         }
       }
     } else if (last == '.') {
-      if (i >= 3 && text[i - 1] == 'w' && text[i - 2] == 'w' && text[i - 3] == 'w')
-        places[kWww].Push(i - 3);
-    } else if (i >= 2 && text[i - 1] == '.' && text[i - 2] == '.') {
+      if (i >= 3 && Lower(i - 1) == 'w' && Lower(i - 2) == 'w' && Lower(i - 3) == 'w') places[kWww].Push(i - 3);
+    } else if (i >= 2 && t_[i - 1] == '.' && t_[i - 2] == '.') {
       places[kDotDotSlash].Push(i - 2);
     }
   }
 
-  // First position at or after `from` whose byte is in `set`; n_ if none.
-  std::size_t FindFirstOf(std::size_t from, const CharSet& set) const {
-    while (from < n_ && !set.Contains(work_[from])) ++from;
-    return from;
+  // The text at `pos` spells `word` (lower-case), ignoring case.
+  bool Spells(std::size_t pos, std::string_view word) const {
+    if (pos + word.size() > n_) return false;
+    for (std::size_t k = 0; k < word.size(); ++k)
+      if (Lower(pos + k) != word[k]) return false;
+    return true;
   }
-  std::size_t SkipBlanks(std::size_t from) const {
-    while (from < n_ && IsBlank(static_cast<unsigned char>(work_[from]))) ++from;
-    return from;
-  }
-  // First position at or after `from` holding `c`; n_ if none.
-  std::size_t Find(char c, std::size_t from) const {
-    if (from >= n_) return n_;
-    const void* hit = std::memchr(work_ + from, c, n_ - from);
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - work_) : n_;
-  }
+  // The working text at `pos` holds `word`: spelled so, and not blanked.
   bool Holds(std::size_t pos, std::string_view word) const {
-    return pos + word.size() <= n_ && std::memcmp(work_ + pos, word.data(), word.size()) == 0;
+    return Spells(pos, word) && !blanked_.Any(pos, pos + word.size());
+  }
+
+  // A position of the working text that is blank or blanked.
+  bool IsBlankAt(std::size_t p) const {
+    return IsBlank(static_cast<unsigned char>(t_[p])) || blanked_.Test(p);
+  }
+  bool IsStopAt(std::size_t p, const CharSet& set) const { return set.Contains(t_[p]) || blanked_.Test(p); }
+  // The working text at `p` holds `c` (never a blank).
+  bool HoldsChar(std::size_t p, char c) const { return t_[p] == c && !blanked_.Test(p); }
+
+  // First position at or after `p` that is blanked or holds a member of
+  // `set`; n_ if none. Never looks past the first blanked position.
+  std::size_t FindStop(std::size_t p, const CharSet& set) const {
+    while (p < n_) {
+      const std::uint64_t word = blanked_.Word(p / 64) >> (p % 64);
+      const std::size_t limit =
+          word != 0 ? p + static_cast<std::size_t>(LowestBit(word)) : std::min(n_, (p | 63) + 1);
+      for (; p < limit; ++p)
+        if (set.Contains(t_[p])) return p;
+      if (word != 0) return limit;
+    }
+    return n_;
+  }
+
+  // Last position at or before `p` that is blanked or holds a member of
+  // `set`; npos if none. Never looks past the nearest blanked position.
+  std::size_t FindLastStop(std::size_t p, const CharSet& set) const {
+    std::size_t q = p + 1;  // positions below q are left to look at
+    for (;;) {
+      const std::size_t chunk = (q - 1) & ~std::size_t{63};
+      const std::uint64_t word = blanked_.Word(chunk / 64) & (~std::uint64_t{0} >> (63 - (q - 1) % 64));
+      const std::size_t blanked_at = word != 0 ? chunk + static_cast<std::size_t>(HighestBit(word)) : npos;
+      const std::size_t low = word != 0 ? blanked_at + 1 : chunk;
+      while (q > low) {
+        --q;
+        if (set.Contains(t_[q])) return q;
+      }
+      if (word != 0) return blanked_at;
+      if (chunk == 0) return npos;
+    }
+  }
+
+  // First position at or after `p` that is neither blank nor blanked.
+  std::size_t SkipBlanks(std::size_t p) const {
+    while (p < n_ && IsBlankAt(p)) ++p;
+    return p;
+  }
+
+  // First position at or after `p` holding the character `c`, not blanked.
+  std::size_t FindChar(char c, std::size_t p) const {
+    while (p < n_) {
+      const void* hit = std::memchr(t_ + p, c, n_ - p);
+      if (hit == nullptr) return n_;
+      p = static_cast<std::size_t>(static_cast<const char*>(hit) - t_);
+      if (!blanked_.Test(p)) return p;
+      ++p;
+    }
+    return n_;
   }
 
   template <class Offer>
   void Take(std::size_t begin, std::size_t end, Offer& offer) {
-    offer(std::string_view(orig_ + begin, end - begin));
-    std::memset(work_ + begin, ' ', end - begin);
+    offer(std::string_view(t_ + begin, end - begin));
+    blanked_.SetRange(begin, end);
   }
 
   // Pass 1: prefix by prefix in table order, each in text order.
   template <class Offer>
   void PrefixedAddresses(std::array<PositionList, kPrefixCount>& places, Offer& offer) {
     for (std::size_t k = 0; k < kPrefixCount; ++k) {
-      const std::string_view prefix = UrlPrefixes[k];
+      const std::size_t length = UrlPrefixes[k].size();
       std::size_t pos = 0;
       places[k].ForEach([&](std::size_t start) {
-        // Gone when an earlier prefix's address covered it.
-        if (start < pos || !Holds(start, prefix)) return;
-        const std::size_t end = FindFirstOf(start + prefix.size(), UrlStops);
+        // Gone when an earlier address covered it.
+        if (start < pos || blanked_.Any(start, start + length)) return;
+        const std::size_t end = FindStop(start + length, UrlStops);
         Take(start, end, offer);
         pos = end;
       });
@@ -255,25 +457,27 @@ class Extraction {
     }
   }
 
-  // Pass 2: a mailbox, "@" and a dotted host. The searches around one "@"
-  // stop at the neighbouring "@", which is a stop character of both sets.
+  // Pass 2: a mailbox, "@" and a dotted host.
   template <class Offer>
   void MailAddresses(Offer& offer) {
     std::size_t pos = 1;
     for (;;) {
-      const std::size_t at = Find('@', pos);
+      const std::size_t at = at_signs_.Next(pos, n_);
       if (at >= n_) return;
       pos = at + 1;  // where to go on after a rejection
+      if (blanked_.Test(at)) continue;
 
-      std::size_t start = at;
-      while (start > 0 && !MailboxStops.Contains(work_[start - 1])) --start;
-      // start == 0: no stop before the "@", the mailbox starts the text.
-      if (start > 0 && (start == at || work_[start] == '.')) continue;
+      std::size_t start = 0;  // with no stop before the "@", the mailbox starts the text
+      const std::size_t stop = FindLastStop(at - 1, MailboxStops);
+      if (stop != npos) {
+        if (stop == at - 1 || t_[stop + 1] == '.') continue;
+        start = stop + 1;
+      }
 
-      std::size_t end = FindFirstOf(at + 1, HostStops);
-      if (end >= n_ || work_[end] != '.') continue;
-      do end = FindFirstOf(end + 1, HostStops);
-      while (end < n_ && work_[end] == '.');
+      std::size_t end = FindStop(at + 1, HostStops);
+      if (end >= n_ || !HoldsChar(end, '.')) continue;
+      do end = FindStop(end + 1, HostStops);
+      while (end < n_ && HoldsChar(end, '.'));
 
       Take(start, end, offer);
       pos = end;
@@ -285,14 +489,15 @@ class Extraction {
   void DrivePaths(Offer& offer) {
     std::size_t pos = 1;
     for (;;) {
-      const std::size_t d = Find(':', pos);
+      const std::size_t d = colons_.Next(pos, n_);
       if (d >= n_) return;
       pos = d + 1;
-      if (d + 1 >= n_ || (work_[d + 1] != '\\' && work_[d + 1] != '/')) continue;
-      if (d < 2 || !HostStops.Contains(work_[d - 2])) continue;
-      const char letter = work_[d - 1];  // a letter is never a stop character
-      if (letter < 'a' || letter > 'z') continue;
-      const std::size_t end = FindFirstOf(d + 2, UrlStops);
+      if (blanked_.Test(d) || d + 1 >= n_) continue;
+      if (!HoldsChar(d + 1, '\\') && !HoldsChar(d + 1, '/')) continue;
+      if (d < 2 || !IsStopAt(d - 2, HostStops)) continue;
+      // A letter is never a stop character, so d - 2 is the last one.
+      if (!IsAsciiLetter(t_[d - 1]) || blanked_.Test(d - 1)) continue;
+      const std::size_t end = FindStop(d + 2, UrlStops);
       Take(d - 1, end, offer);
       pos = end;
     }
@@ -304,11 +509,12 @@ class Extraction {
     std::array<PositionList, kNameCount> names;
     // Each "=" qualifies at most the one name that ends at the last non-blank
     // before it: no name is the tail of another.
-    for (std::size_t e = Find('=', 0); e < n_; e = Find('=', e + 1)) {
+    for (std::size_t e = equals_.Next(0, n_); e < n_; e = equals_.Next(e + 1, n_)) {
+      if (blanked_.Test(e)) continue;
       std::size_t q = e;
-      while (q > 0 && IsBlank(static_cast<unsigned char>(work_[q - 1]))) --q;
+      while (q > 0 && IsBlankAt(q - 1)) --q;
       if (q == 0) continue;
-      unsigned candidates = NameEndings[static_cast<unsigned char>(work_[q - 1])];
+      std::uint64_t candidates = NameEndings[static_cast<unsigned char>(Lower(q - 1))];
       while (candidates != 0) {
         const auto k = static_cast<std::size_t>(LowestBit(candidates));
         candidates &= candidates - 1;
@@ -319,6 +525,7 @@ class Extraction {
         }
       }
     }
+    equals_.Release();
 
     for (std::size_t k = 0; k < kNameCount; ++k) {
       const std::string_view name = LinkAttributes[k];
@@ -326,11 +533,11 @@ class Extraction {
       names[k].ForEach([&](std::size_t at) {
         if (at < pos || !Holds(at, name)) return;
         const std::size_t equals = SkipBlanks(at + name.size());
-        if (equals >= n_ || work_[equals] != '=') return;
+        if (equals >= n_ || t_[equals] != '=') return;
         const std::size_t open = SkipBlanks(equals + 1);
-        if (open >= n_ || (work_[open] != '"' && work_[open] != '\'')) return;
-        std::size_t close = Find(work_[open], open + 1);
-        while (close < n_ && work_[close - 1] == '\\') close = Find(work_[open], close + 1);
+        if (open >= n_ || (t_[open] != '"' && t_[open] != '\'')) return;
+        std::size_t close = FindChar(t_[open], open + 1);
+        while (close < n_ && HoldsChar(close - 1, '\\')) close = FindChar(t_[open], close + 1);
         if (close >= n_) return;
         Take(open + 1, close, offer);
         pos = close;
@@ -339,9 +546,12 @@ class Extraction {
     }
   }
 
-  const char* orig_;
-  char* work_;
+  const char* t_;  // the text, never changed
   std::size_t n_;
+  Bitmap blanked_;
+  Bitmap at_signs_;
+  Bitmap colons_;
+  Bitmap equals_;
 };
 
 std::string_view Trimmed(std::string_view s) {
@@ -469,14 +679,11 @@ void AddressScanner::RollBack(std::size_t count) noexcept {
 }
 
 void AddressScanner::ExtractAddresses(std::string& text) {
-  Trim(text);
-  if (text.empty()) return;
-  const std::size_t n = text.size();
-  const std::unique_ptr<char[]> original(new char[n]);
-  std::array<PositionList, kPrefixCount> places;
-  Extraction::Prepare(text.data(), original.get(), n, places);
-  Extraction extraction(original.get(), text.data(), n);
-  extraction.Run(places, [this](std::string_view candidate) { AddAddress(candidate); });
+  // Trimmed in place of copying: the passes only read the text.
+  const std::string_view trimmed = Trimmed(text);
+  if (trimmed.empty()) return;
+  Extraction extraction(trimmed.data(), trimmed.size());
+  extraction.Run([this](std::string_view candidate) { AddAddress(candidate); });
 }
 
 void AddressScanner::AddAddress(std::string_view candidate) {
