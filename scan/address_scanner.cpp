@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -109,15 +108,47 @@ constexpr std::size_t kDotDotSlash = 0;  // index of "../"
 constexpr std::size_t kWww = 12;         // index of "www."
 static_assert(UrlPrefixes[kDotDotSlash] == "../" && UrlPrefixes[kWww] == "www.");
 
-// For each byte, the attribute names that end in it (bit i: LinkAttributes[i]).
-constexpr std::array<std::uint16_t, 256> MakeNameEndings() {
-  std::array<std::uint16_t, 256> endings{};
-  for (std::size_t i = 0; i < kNameCount; ++i)
-    endings[static_cast<unsigned char>(LinkAttributes[i].back())] |=
-        static_cast<std::uint16_t>(1u << i);
-  return endings;
+// The bytes that can stand right before the "=" of an attribute: a blank or
+// the last letter of a name ("n d e a f c p"), in either case; a blanked byte
+// can too (see MailAddresses). The survey keeps a few more, as a vector test
+// does them cheaply: every byte up to the space and the letters a to p.
+constexpr bool MayPrecedeEquals(char c) {
+  const auto folded = static_cast<unsigned char>(c | 0x20);
+  return static_cast<unsigned char>(c) <= ' ' || (folded >= 'a' && folded <= 'p');
 }
-constexpr std::array<std::uint16_t, 256> NameEndings = MakeNameEndings();
+constexpr bool NameEndingsMayPrecedeEquals() {
+  for (std::string_view name : LinkAttributes)
+    if (!MayPrecedeEquals(name.back()) || !MayPrecedeEquals(static_cast<char>(name.back() - 'a' + 'A'))) return false;
+  for (char c : Blanks)
+    if (!MayPrecedeEquals(c)) return false;
+  return true;
+}
+static_assert(NameEndingsMayPrecedeEquals());
+
+// ASCII lower case as a table: the same result as ToLowerAscii, without a branch.
+constexpr std::array<char, 256> MakeLowerCase() {
+  std::array<char, 256> lower{};
+  for (unsigned c = 0; c < 256; ++c) lower[c] = ToLowerAscii(static_cast<char>(c));
+  return lower;
+}
+constexpr std::array<char, 256> LowerCase = MakeLowerCase();
+
+// The attribute names by their last two letters, which differ from name to
+// name: NameSlot(a, b) of a name ending in "ab" holds its index + 1.
+constexpr std::size_t NameSlot(char before_last, char last) {
+  return (static_cast<unsigned char>(before_last) * 7u + static_cast<unsigned char>(last)) & 63u;
+}
+constexpr std::array<std::uint8_t, 64> MakeNameSlots() {
+  std::array<std::uint8_t, 64> slots{};
+  for (std::size_t i = 0; i < kNameCount; ++i) {
+    const std::string_view name = LinkAttributes[i];
+    std::uint8_t& slot = slots[NameSlot(name[name.size() - 2], name.back())];
+    if (slot != 0) throw "two attribute names share a slot";  // stops the compilation
+    slot = static_cast<std::uint8_t>(i + 1);
+  }
+  return slots;
+}
+constexpr std::array<std::uint8_t, 64> NameSlots = MakeNameSlots();
 
 // The same for the scheme prefixes ending in ":", keyed by the byte before it.
 constexpr std::array<std::uint16_t, 256> MakeSchemeEndings() {
@@ -238,7 +269,7 @@ class Extraction {
  private:
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-  char Lower(std::size_t p) const { return ToLowerAscii(t_[p]); }
+  char Lower(std::size_t p) const { return LowerCase[static_cast<unsigned char>(t_[p])]; }
 
   // Reads the text once: notes where each prefix of pass 1 occurs, and marks
   // the "@", ":" and "=" characters.
@@ -260,7 +291,9 @@ class Extraction {
       switch (t_[i]) {
         case '@': at_signs_.Set(i); break;
         case ':': colons_.Set(i); NotePrefixEndingAt(i, places); break;
-        case '=': equals_.Set(i); break;
+        case '=':
+          if (i > 0 && MayPrecedeEquals(t_[i - 1])) equals_.Set(i);
+          break;
         case '.': case '/': NotePrefixEndingAt(i, places); break;
         default: break;
       }
@@ -276,6 +309,7 @@ class Extraction {
     const __m128i colon = _mm_set1_epi8(':'), dot = _mm_set1_epi8('.'), slash = _mm_set1_epi8('/');
     const __m128i at = _mm_set1_epi8('@'), equals = _mm_set1_epi8('=');
     const __m128i w = _mm_set1_epi8('w'), upper_w = _mm_set1_epi8('W');
+    const __m128i space = _mm_set1_epi8(' '), letter_a = _mm_set1_epi8('a'), fifteen = _mm_set1_epi8(15);
     for (; i + 16 <= n_; i += 16) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i));
       const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i - 1));
@@ -283,8 +317,16 @@ class Extraction {
       const __m128i www = _mm_and_si128(_mm_cmpeq_epi8(v, dot),
                                         _mm_or_si128(_mm_cmpeq_epi8(before, w), _mm_cmpeq_epi8(before, upper_w)));
       const __m128i dots = _mm_and_si128(_mm_cmpeq_epi8(v, slash), _mm_cmpeq_epi8(before, dot));
+      // An "=" that a name may stand before (see MayPrecedeEquals); the test
+      // lets a few more through: any byte up to the space, and a to p in
+      // either case.
+      const __m128i folded = _mm_or_si128(before, space);
+      const __m128i a_to_p = _mm_sub_epi8(folded, letter_a);
+      const __m128i may = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(before, space), before),
+                                       _mm_cmpeq_epi8(_mm_min_epu8(a_to_p, fifteen), a_to_p));
+      const __m128i named_equals = _mm_and_si128(_mm_cmpeq_epi8(v, equals), may);
       StoreMarks16(i, _mm_movemask_epi8(_mm_cmpeq_epi8(v, at)), _mm_movemask_epi8(colons),
-                   _mm_movemask_epi8(_mm_cmpeq_epi8(v, equals)));
+                   _mm_movemask_epi8(named_equals));
       NotePrefixesIn(i, static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(colons, _mm_or_si128(www, dots)))),
                      places);
     }
@@ -295,6 +337,7 @@ class Extraction {
     const __m256i colon = _mm256_set1_epi8(':'), dot = _mm256_set1_epi8('.'), slash = _mm256_set1_epi8('/');
     const __m256i at = _mm256_set1_epi8('@'), equals = _mm256_set1_epi8('=');
     const __m256i w = _mm256_set1_epi8('w'), upper_w = _mm256_set1_epi8('W');
+    const __m256i space = _mm256_set1_epi8(' '), letter_a = _mm256_set1_epi8('a'), fifteen = _mm256_set1_epi8(15);
     for (; i + 32 <= n_; i += 32) {
       const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i));
       const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i - 1));
@@ -302,8 +345,13 @@ class Extraction {
       const __m256i www = _mm256_and_si256(
           _mm256_cmpeq_epi8(v, dot), _mm256_or_si256(_mm256_cmpeq_epi8(before, w), _mm256_cmpeq_epi8(before, upper_w)));
       const __m256i dots = _mm256_and_si256(_mm256_cmpeq_epi8(v, slash), _mm256_cmpeq_epi8(before, dot));
+      const __m256i folded = _mm256_or_si256(before, space);
+      const __m256i a_to_p = _mm256_sub_epi8(folded, letter_a);
+      const __m256i may = _mm256_or_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(before, space), before),
+                                          _mm256_cmpeq_epi8(_mm256_min_epu8(a_to_p, fifteen), a_to_p));
+      const __m256i named_equals = _mm256_and_si256(_mm256_cmpeq_epi8(v, equals), may);
       StoreMarks32(i, _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, at)), _mm256_movemask_epi8(colons),
-                   _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, equals)));
+                   _mm256_movemask_epi8(named_equals));
       NotePrefixesIn(
           i, static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(colons, _mm256_or_si256(www, dots)))),
           places);
@@ -424,14 +472,26 @@ class Extraction {
 
   // First position at or after `p` holding the character `c`, not blanked.
   std::size_t FindChar(char c, std::size_t p) const {
-    while (p < n_) {
-      const void* hit = std::memchr(t_ + p, c, n_ - p);
-      if (hit == nullptr) return n_;
-      p = static_cast<std::size_t>(static_cast<const char*>(hit) - t_);
-      if (!blanked_.Test(p)) return p;
+    for (;;) {
+      p = FindByte(c, p);
+      if (p >= n_ || !blanked_.Test(p)) return p;
       ++p;
     }
-    return n_;
+  }
+  // First position at or after `p` holding the byte `c`; n_ if none.
+  std::size_t FindByte(char c, std::size_t p) const {
+#ifdef KORVEL_SCAN_X86
+    // Most searches end within a few blocks; no library call for those.
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (const std::size_t near_end = std::min(n_, p + 256); p + 16 <= near_end; p += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + p));
+      const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, wanted)));
+      if (hits != 0) return p + static_cast<std::size_t>(LowestBit(hits));
+    }
+#endif
+    if (p >= n_) return n_;
+    const void* hit = std::memchr(t_ + p, c, n_ - p);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - t_) : n_;
   }
 
   template <class Offer>
@@ -480,6 +540,9 @@ class Extraction {
       while (end < n_ && HoldsChar(end, '.'));
 
       Take(start, end, offer);
+      // The survey marked only the "=" that a name may stand before; once
+      // blanked, this address may leave a name right before one more.
+      if (end < n_ && t_[end] == '=') equals_.Set(end);
       pos = end;
     }
   }
@@ -509,20 +572,24 @@ class Extraction {
     std::array<PositionList, kNameCount> names;
     // Each "=" qualifies at most the one name that ends at the last non-blank
     // before it: no name is the tail of another.
-    for (std::size_t e = equals_.Next(0, n_); e < n_; e = equals_.Next(e + 1, n_)) {
-      if (blanked_.Test(e)) continue;
-      std::size_t q = e;
-      while (q > 0 && IsBlankAt(q - 1)) --q;
-      if (q == 0) continue;
-      std::uint64_t candidates = NameEndings[static_cast<unsigned char>(Lower(q - 1))];
-      while (candidates != 0) {
-        const auto k = static_cast<std::size_t>(LowestBit(candidates));
-        candidates &= candidates - 1;
-        const std::string_view name = LinkAttributes[k];
-        if (q >= name.size() && Holds(q - name.size(), name)) {
-          names[k].Push(q - name.size());
-          break;
+    const std::size_t words = (n_ + 63) / 64;
+    for (std::size_t w = 0; w < words; ++w) {
+      std::uint64_t marks = equals_.Word(w) & ~blanked_.Word(w);
+      for (; marks != 0; marks &= marks - 1) {
+        const std::size_t e = w * 64 + static_cast<std::size_t>(LowestBit(marks));
+        if (e == 0) continue;
+        std::size_t q = e;  // just behind the last non-blank before the "="
+        if (IsBlankAt(e - 1)) {
+          do --q;
+          while (q > 0 && IsBlankAt(q - 1));
+          if (q == 0) continue;
         }
+        // The one name that can end here, by the last two letters.
+        if (q < 2) continue;
+        const std::size_t slot = NameSlots[NameSlot(Lower(q - 2), Lower(q - 1))];
+        if (slot == 0) continue;
+        const std::string_view name = LinkAttributes[slot - 1];
+        if (q >= name.size() && Holds(q - name.size(), name)) names[slot - 1].Push(q - name.size());
       }
     }
     equals_.Release();
@@ -531,7 +598,8 @@ class Extraction {
       const std::string_view name = LinkAttributes[k];
       std::size_t pos = 0;
       names[k].ForEach([&](std::size_t at) {
-        if (at < pos || !Holds(at, name)) return;
+        // The name stood there when noted; it is gone if blanked since.
+        if (at < pos || blanked_.Any(at, at + name.size())) return;
         const std::size_t equals = SkipBlanks(at + name.size());
         if (equals >= n_ || t_[equals] != '=') return;
         const std::size_t open = SkipBlanks(equals + 1);
@@ -555,9 +623,10 @@ class Extraction {
 };
 
 std::string_view Trimmed(std::string_view s) {
-  const std::size_t first = s.find_first_not_of(Blanks);
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(Blanks) - first + 1);
+  std::size_t first = 0, last = s.size();
+  while (first < last && IsBlank(static_cast<unsigned char>(s[first]))) ++first;
+  while (last > first && IsBlank(static_cast<unsigned char>(s[last - 1]))) --last;
+  return s.substr(first, last - first);
 }
 
 }  // namespace
@@ -567,9 +636,56 @@ std::string_view Trimmed(std::string_view s) {
 // strings; the set keeps only their indexes and hashes.
 class AddressScanner::Index {
  public:
-  static std::size_t Hash(std::string_view s) { return std::hash<std::string_view>{}(s); }
+  // A quick hash of a short byte string, sixteen bytes at a time in two
+  // independent lanes.
+  static std::uint64_t Hash(std::string_view s) {
+    const char* p = s.data();
+    std::size_t left = s.size();
+    std::uint64_t a = 0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(left) * 0xFF51AFD7ED558CCDull);
+    std::uint64_t b = 0xC2B2AE3D27D4EB4Full;
+    const auto mix = [](std::uint64_t h, std::uint64_t v) {
+      h ^= v * 0x87C37B91114253D5ull;
+      return ((h << 31) | (h >> 33)) * 0x4CF5AD432745937Full;
+    };
+    for (; left >= 16; p += 16, left -= 16) {
+      std::uint64_t v[2];
+      std::memcpy(v, p, 16);
+      a = mix(a, v[0]);
+      b = mix(b, v[1]);
+    }
+    // The last bytes, read in overlapping whole pieces rather than one by one.
+    const auto load8 = [](const char* at) {
+      std::uint64_t v;
+      std::memcpy(&v, at, 8);
+      return v;
+    };
+    const auto load4 = [](const char* at) {
+      std::uint32_t v;
+      std::memcpy(&v, at, 4);
+      return static_cast<std::uint64_t>(v);
+    };
+    if (s.size() >= 16) {
+      if (left > 0) {
+        a = mix(a, load8(s.data() + s.size() - 16));
+        b = mix(b, load8(s.data() + s.size() - 8));
+      }
+    } else if (left >= 8) {
+      a = mix(a, load8(p));
+      b = mix(b, load8(p + left - 8));
+    } else if (left >= 4) {
+      a = mix(a, load4(p) | (load4(p + left - 4) << 32));
+    } else if (left > 0) {
+      a = mix(a, static_cast<unsigned char>(p[0]) | (static_cast<std::uint64_t>(static_cast<unsigned char>(p[left / 2])) << 8) |
+                     (static_cast<std::uint64_t>(static_cast<unsigned char>(p[left - 1])) << 16));
+    }
+    std::uint64_t h = a ^ ((b << 29) | (b >> 35));
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return h;
+  }
 
-  bool Contains(std::string_view s, std::size_t hash, const std::vector<std::string>& list) const {
+  bool Contains(std::string_view s, std::uint64_t hash, const std::vector<std::string>& list) const {
     if (slots_.empty()) return false;
     const auto h = static_cast<std::uint32_t>(hash);
     for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
@@ -582,7 +698,7 @@ class AddressScanner::Index {
   // Makes room for one more entry; the only step that allocates.
   void Reserve() {
     if ((used_ + 1) * 2 <= slots_.size()) return;
-    std::vector<Slot> larger(slots_.empty() ? 64 : slots_.size() * 2);
+    std::vector<Slot> larger(slots_.empty() ? 256 : slots_.size() * 2);
     const std::size_t larger_mask = larger.size() - 1;
     for (const Slot& slot : slots_)
       if (slot.entry != 0) Place(larger, larger_mask, slot);
@@ -591,7 +707,7 @@ class AddressScanner::Index {
   }
 
   // Records list[index]; Reserve() must have been called.
-  void Insert(std::size_t hash, std::size_t index) {
+  void Insert(std::uint64_t hash, std::size_t index) {
     if (index >= std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
     Place(slots_, mask_, Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(index + 1)});
     ++used_;
@@ -689,7 +805,7 @@ void AddressScanner::ExtractAddresses(std::string& text) {
 void AddressScanner::AddAddress(std::string_view candidate) {
   candidate = Trimmed(candidate);
   if (candidate.empty()) return;
-  const std::size_t hash = Index::Hash(candidate);
+  const std::uint64_t hash = Index::Hash(candidate);
   if (index_->Contains(candidate, hash, addresses_)) return;
   index_->Reserve();
   addresses_.emplace_back(candidate);

@@ -176,6 +176,11 @@ TEST(LinkValues, AnEarlierAddressMayStandBetweenNameAndEquals) {
   EXPECT_EQ(Scan("cite www.x ='v'"), (List{"www.x", "v"}));
 }
 
+TEST(LinkValues, AnEmailAddressRightBeforeTheEqualsCountsAsBlanks) {
+  EXPECT_EQ(Scan("cite joe@x.us='v'"), (List{"joe@x.us", "v"}));
+  EXPECT_EQ(Scan("xcite joe@x.tv=\"v\" class=\"w\""), (List{"joe@x.tv", "v"}));
+}
+
 TEST(LinkValues, FollowTableOrder) {
   EXPECT_EQ(Scan("<img src=\"b\" data=\"a\">"), (List{"a", "b"}));
 }

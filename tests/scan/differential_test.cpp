@@ -41,7 +41,8 @@ const std::vector<std::string>& Words() {
         "Z", "q1", "host.org", "joe", "C:", " c:\\", "\r\n", "\r", "\n", "\f", "\v", " ", "\t",
         std::string(1, '\0'), "\x1a", "\x80", "\xe9", "\xff", "-", "_", "^", "#", "?", ";", "&",
         "%", "!", "~", "`", "$", "+", "|", "<", ">", "*", "(", ")", "[", "]", "{", "}", ",",
-        "<a href=\"", "\">", " src='", "'>", "@example.com", "mail@", ".org", "x.y"};
+        "<a href=\"", "\">", " src='", "'>", "@example.com", "mail@", ".org", "x.y", ".us", "a.tv", "zz",
+        "joe@x.us"};
     return w;
   }();
   return words;
@@ -66,8 +67,35 @@ std::string PieceText(Random& random, std::size_t pieces) {
 // Dense texts over a tiny alphabet, where the passes interfere most.
 std::string DenseText(Random& random, std::size_t length) {
   static const std::string alphabet = "ab.:/\\@=\"' \n,<>sr";
+  static const std::vector<std::string> names = {"src", "cite", "href", "data"};
   std::string text;
-  for (std::size_t i = 0; i < length; ++i) text += alphabet[random.Below(alphabet.size())];
+  for (std::size_t i = 0; i < length; ++i) {
+    if (random.OneIn(12)) text += names[random.Below(names.size())];
+    else text += alphabet[random.Below(alphabet.size())];
+  }
+  return text;
+}
+
+// Attribute soup: names, blanks, addresses that later passes see blanked,
+// equals signs and quoted values with escapes or without a closing quote.
+std::string AttributeText(Random& random, std::size_t attributes) {
+  static const std::vector<std::string> names = {"action", "href", "src", "cite", "data", "metadata",
+                                                 "class", "usemap", "longdesc", "xsrc", "id"};
+  static const std::vector<std::string> between = {"",        " ",       "\t",      " joe@x.us ", "joe@x.us",
+                                                   " a@b.c.", " www.q ", " c:\\p ", " http://h ", "x"};
+  static const std::vector<std::string> values = {"v",  "\\\"",    " a b ", "", "http://h/", "it's", "\\",
+                                                  "x\"", "\"y", "joe@x.us", "c:\\q", "'", "\\'"};
+  std::string text;
+  for (std::size_t i = 0; i < attributes; ++i) {
+    text += MixCase(names[random.Below(names.size())], random);
+    text += between[random.Below(between.size())];
+    if (!random.OneIn(6)) text += random.OneIn(2) ? "=" : " = ";
+    const char* quote = random.OneIn(2) ? "\"" : "'";
+    if (!random.OneIn(6)) text += quote;
+    text += values[random.Below(values.size())];
+    if (!random.OneIn(5)) text += quote;
+    text += random.OneIn(3) ? " " : "";
+  }
   return text;
 }
 
@@ -101,6 +129,14 @@ TEST(Differential, DenseTextsMatchTheReference) {
   Random random(77);
   for (int round = 0; round < 6000; ++round) {
     ExpectSameAsReference({DenseText(random, 1 + random.Below(120))});
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(Differential, AttributeTextsMatchTheReference) {
+  Random random(31);
+  for (int round = 0; round < 6000; ++round) {
+    ExpectSameAsReference({AttributeText(random, 1 + random.Below(8))});
     if (HasFatalFailure()) return;
   }
 }
