@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -150,18 +151,25 @@ constexpr std::array<std::uint8_t, 64> MakeNameSlots() {
 }
 constexpr std::array<std::uint8_t, 64> NameSlots = MakeNameSlots();
 
-// The same for the scheme prefixes ending in ":", keyed by the byte before it.
-constexpr std::array<std::uint16_t, 256> MakeSchemeEndings() {
-  std::array<std::uint16_t, 256> endings{};
+// The scheme prefixes by the three letters before their ":", which differ
+// from scheme to scheme: SchemeSlot of a scheme holds its index + 1.
+constexpr std::size_t SchemeSlot(char third_last, char second_last, char last) {
+  return (static_cast<unsigned char>(third_last) + static_cast<unsigned char>(second_last) * 5u +
+          static_cast<unsigned char>(last)) & 63u;
+}
+constexpr std::array<std::uint8_t, 64> MakeSchemeSlots() {
+  std::array<std::uint8_t, 64> slots{};
   for (std::size_t i = 0; i < kPrefixCount; ++i) {
     const std::string_view prefix = UrlPrefixes[i];
-    if (prefix.back() == ':')
-      endings[static_cast<unsigned char>(prefix[prefix.size() - 2])] |=
-          static_cast<std::uint16_t>(1u << i);
+    if (prefix.back() != ':') continue;
+    const std::size_t n = prefix.size();
+    std::uint8_t& slot = slots[SchemeSlot(prefix[n - 4], prefix[n - 3], prefix[n - 2])];
+    if (slot != 0) throw "two schemes share a slot";  // stops the compilation
+    slot = static_cast<std::uint8_t>(i + 1);
   }
-  return endings;
+  return slots;
 }
-constexpr std::array<std::uint16_t, 256> SchemeEndings = MakeSchemeEndings();
+constexpr std::array<std::uint8_t, 64> SchemeSlots = MakeSchemeSlots();
 
 int LowestBit(std::uint64_t bits) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -252,7 +260,7 @@ class Bitmap {
 class Extraction {
  public:
   Extraction(const char* text, std::size_t n)
-      : t_(text), n_(n), blanked_(n), at_signs_(n), colons_(n), equals_(n) {}
+      : t_(text), n_(n), blanked_(n), at_signs_(n), drive_colons_(n), equals_(n) {}
 
   template <class Offer>
   void Run(Offer&& offer) {
@@ -262,7 +270,7 @@ class Extraction {
     MailAddresses(offer);
     at_signs_.Release();
     DrivePaths(offer);
-    colons_.Release();
+    drive_colons_.Release();
     LinkValues(offer);
   }
 
@@ -272,7 +280,8 @@ class Extraction {
   char Lower(std::size_t p) const { return LowerCase[static_cast<unsigned char>(t_[p])]; }
 
   // Reads the text once: notes where each prefix of pass 1 occurs, and marks
-  // the "@", ":" and "=" characters.
+  // the "@" characters, the ":" followed by a backslash or slash, and the "="
+  // that an attribute name may stand before.
   void Survey(std::array<PositionList, kPrefixCount>& places) {
     std::size_t done = 0;
 #ifdef KORVEL_SCAN_X86
@@ -290,7 +299,10 @@ class Extraction {
     for (std::size_t i = from; i < to; ++i) {
       switch (t_[i]) {
         case '@': at_signs_.Set(i); break;
-        case ':': colons_.Set(i); NotePrefixEndingAt(i, places); break;
+        case ':':
+          if (i + 1 < n_ && (t_[i + 1] == '\\' || t_[i + 1] == '/')) drive_colons_.Set(i);
+          NotePrefixEndingAt(i, places);
+          break;
         case '=':
           if (i > 0 && MayPrecedeEquals(t_[i - 1])) equals_.Set(i);
           break;
@@ -310,9 +322,13 @@ class Extraction {
     const __m128i at = _mm_set1_epi8('@'), equals = _mm_set1_epi8('=');
     const __m128i w = _mm_set1_epi8('w'), upper_w = _mm_set1_epi8('W');
     const __m128i space = _mm_set1_epi8(' '), letter_a = _mm_set1_epi8('a'), fifteen = _mm_set1_epi8(15);
-    for (; i + 16 <= n_; i += 16) {
+    const __m128i backslash = _mm_set1_epi8('\\');
+    for (; i + 17 <= n_; i += 16) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i));
       const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i - 1));
+      const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i + 1));
+      const __m128i drive_colons = _mm_and_si128(
+          _mm_cmpeq_epi8(v, colon), _mm_or_si128(_mm_cmpeq_epi8(after, backslash), _mm_cmpeq_epi8(after, slash)));
       const __m128i colons = _mm_cmpeq_epi8(v, colon);
       const __m128i www = _mm_and_si128(_mm_cmpeq_epi8(v, dot),
                                         _mm_or_si128(_mm_cmpeq_epi8(before, w), _mm_cmpeq_epi8(before, upper_w)));
@@ -325,7 +341,7 @@ class Extraction {
       const __m128i may = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(before, space), before),
                                        _mm_cmpeq_epi8(_mm_min_epu8(a_to_p, fifteen), a_to_p));
       const __m128i named_equals = _mm_and_si128(_mm_cmpeq_epi8(v, equals), may);
-      StoreMarks16(i, _mm_movemask_epi8(_mm_cmpeq_epi8(v, at)), _mm_movemask_epi8(colons),
+      StoreMarks16(i, _mm_movemask_epi8(_mm_cmpeq_epi8(v, at)), _mm_movemask_epi8(drive_colons),
                    _mm_movemask_epi8(named_equals));
       NotePrefixesIn(i, static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(colons, _mm_or_si128(www, dots)))),
                      places);
@@ -338,9 +354,13 @@ class Extraction {
     const __m256i at = _mm256_set1_epi8('@'), equals = _mm256_set1_epi8('=');
     const __m256i w = _mm256_set1_epi8('w'), upper_w = _mm256_set1_epi8('W');
     const __m256i space = _mm256_set1_epi8(' '), letter_a = _mm256_set1_epi8('a'), fifteen = _mm256_set1_epi8(15);
-    for (; i + 32 <= n_; i += 32) {
+    const __m256i backslash = _mm256_set1_epi8('\\');
+    for (; i + 33 <= n_; i += 32) {
       const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i));
       const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i - 1));
+      const __m256i after = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i + 1));
+      const __m256i drive_colons = _mm256_and_si256(
+          _mm256_cmpeq_epi8(v, colon), _mm256_or_si256(_mm256_cmpeq_epi8(after, backslash), _mm256_cmpeq_epi8(after, slash)));
       const __m256i colons = _mm256_cmpeq_epi8(v, colon);
       const __m256i www = _mm256_and_si256(
           _mm256_cmpeq_epi8(v, dot), _mm256_or_si256(_mm256_cmpeq_epi8(before, w), _mm256_cmpeq_epi8(before, upper_w)));
@@ -350,7 +370,7 @@ class Extraction {
       const __m256i may = _mm256_or_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(before, space), before),
                                           _mm256_cmpeq_epi8(_mm256_min_epu8(a_to_p, fifteen), a_to_p));
       const __m256i named_equals = _mm256_and_si256(_mm256_cmpeq_epi8(v, equals), may);
-      StoreMarks32(i, _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, at)), _mm256_movemask_epi8(colons),
+      StoreMarks32(i, _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, at)), _mm256_movemask_epi8(drive_colons),
                    _mm256_movemask_epi8(named_equals));
       NotePrefixesIn(
           i, static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(colons, _mm256_or_si256(www, dots)))),
@@ -359,8 +379,10 @@ class Extraction {
     return i;
   }
 
+  // KORVEL_SCAN_NO_AVX2 in the environment keeps to SSE2, so that the tests
+  // can run both loops on one machine.
   static bool HasAvx2() {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool avx2 = __builtin_cpu_supports("avx2") && std::getenv("KORVEL_SCAN_NO_AVX2") == nullptr;
     return avx2;
   }
 
@@ -370,7 +392,7 @@ class Extraction {
       std::memcpy(bitmap.Bytes() + i / 8, &bits, sizeof bits);
     };
     store(at_signs_, at);
-    store(colons_, colon);
+    store(drive_colons_, colon);
     store(equals_, equals);
   }
   void StoreMarks32(std::size_t i, int at, int colon, int equals) {
@@ -379,7 +401,7 @@ class Extraction {
       std::memcpy(bitmap.Bytes() + i / 8, &bits, sizeof bits);
     };
     store(at_signs_, at);
-    store(colons_, colon);
+    store(drive_colons_, colon);
     store(equals_, equals);
   }
   void NotePrefixesIn(std::size_t i, unsigned ends, std::array<PositionList, kPrefixCount>& places) const {
@@ -394,17 +416,13 @@ class Extraction {
   void NotePrefixEndingAt(std::size_t i, std::array<PositionList, kPrefixCount>& places) const {
     const char last = t_[i];
     if (last == ':') {
-      if (i == 0) return;
-      std::uint64_t candidates = SchemeEndings[static_cast<unsigned char>(Lower(i - 1))];
-      while (candidates != 0) {
-        const auto k = static_cast<std::size_t>(LowestBit(candidates));
-        candidates &= candidates - 1;
-        const std::size_t length = UrlPrefixes[k].size();
-        if (i + 1 >= length && Spells(i + 1 - length, UrlPrefixes[k])) {
-          places[k].Push(i + 1 - length);
-          return;  // no scheme is the tail of another
-        }
-      }
+      // Every scheme has at least three letters; the three before the ":"
+      // leave at most one candidate.
+      if (i < 3) return;
+      const std::size_t slot = SchemeSlots[SchemeSlot(Lower(i - 3), Lower(i - 2), Lower(i - 1))];
+      if (slot == 0) return;
+      const std::string_view prefix = UrlPrefixes[slot - 1];
+      if (i + 1 >= prefix.size() && Spells(i + 1 - prefix.size(), prefix)) places[slot - 1].Push(i + 1 - prefix.size());
     } else if (last == '.') {
       if (i >= 3 && Lower(i - 1) == 'w' && Lower(i - 2) == 'w' && Lower(i - 3) == 'w') places[kWww].Push(i - 3);
     } else if (i >= 2 && t_[i - 1] == '.' && t_[i - 2] == '.') {
@@ -552,7 +570,7 @@ class Extraction {
   void DrivePaths(Offer& offer) {
     std::size_t pos = 1;
     for (;;) {
-      const std::size_t d = colons_.Next(pos, n_);
+      const std::size_t d = drive_colons_.Next(pos, n_);
       if (d >= n_) return;
       pos = d + 1;
       if (blanked_.Test(d) || d + 1 >= n_) continue;
@@ -618,7 +636,7 @@ class Extraction {
   std::size_t n_;
   Bitmap blanked_;
   Bitmap at_signs_;
-  Bitmap colons_;
+  Bitmap drive_colons_;
   Bitmap equals_;
 };
 

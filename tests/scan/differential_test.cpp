@@ -120,7 +120,7 @@ void ExpectSameAsReference(const std::vector<std::string>& texts) {
 TEST(Differential, PieceTextsMatchTheReference) {
   Random random(20240611);
   for (int round = 0; round < 6000; ++round) {
-    ExpectSameAsReference({PieceText(random, 1 + random.Below(60))});
+    ExpectSameAsReference({PieceText(random, 1 + random.Below(100))});
     if (HasFatalFailure()) return;
   }
 }
@@ -128,7 +128,7 @@ TEST(Differential, PieceTextsMatchTheReference) {
 TEST(Differential, DenseTextsMatchTheReference) {
   Random random(77);
   for (int round = 0; round < 6000; ++round) {
-    ExpectSameAsReference({DenseText(random, 1 + random.Below(120))});
+    ExpectSameAsReference({DenseText(random, 1 + random.Below(400))});
     if (HasFatalFailure()) return;
   }
 }
@@ -136,7 +136,7 @@ TEST(Differential, DenseTextsMatchTheReference) {
 TEST(Differential, AttributeTextsMatchTheReference) {
   Random random(31);
   for (int round = 0; round < 6000; ++round) {
-    ExpectSameAsReference({AttributeText(random, 1 + random.Below(8))});
+    ExpectSameAsReference({AttributeText(random, 1 + random.Below(24))});
     if (HasFatalFailure()) return;
   }
 }
