@@ -199,13 +199,18 @@ constexpr bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A
 // One bit per text position.
 class Bitmap {
  public:
-  explicit Bitmap(std::size_t n) : words_((n + 63) / 64), bits_(new std::uint64_t[words_]()) {}
+  enum class Start { kClear, kUnset };
+  // kUnset leaves the bits undefined, for a bitmap that will be written whole.
+  explicit Bitmap(std::size_t n, Start start = Start::kClear)
+      : words_((n + 63) / 64),
+        bits_(start == Start::kClear ? new std::uint64_t[words_]() : new std::uint64_t[words_]) {}
 
   bool Test(std::size_t p) const { return (bits_[p / 64] >> (p % 64)) & 1u; }
   std::uint64_t Word(std::size_t w) const { return bits_[w]; }
   // The bitmap as bytes: on a little-endian machine, byte k holds the bits
   // of positions 8k to 8k+7.
   unsigned char* Bytes() { return reinterpret_cast<unsigned char*>(bits_.get()); }
+  std::size_t ByteCount() const { return words_ * sizeof(std::uint64_t); }
   void Set(std::size_t p) { bits_[p / 64] |= std::uint64_t{1} << (p % 64); }
 
   // Sets [begin, end).
@@ -260,7 +265,12 @@ class Bitmap {
 class Extraction {
  public:
   Extraction(const char* text, std::size_t n)
-      : t_(text), n_(n), blanked_(n), at_signs_(n), drive_colons_(n), equals_(n) {}
+      : t_(text),
+        n_(n),
+        blanked_(n),
+        at_signs_(n),
+        drive_colons_(n),
+        equals_(n, Bitmap::Start::kUnset) {}
 
   template <class Offer>
   void Run(Offer&& offer) {
@@ -288,93 +298,79 @@ class Extraction {
     // The vector loops look one byte back, so the first bytes are left to
     // the plain loop.
     if (n_ >= 128) {
+      std::memset(equals_.Bytes(), 0, 8);
       SurveyScalar(0, 64, places);
-      done = HasAvx2() ? SurveyAvx2(64, places) : SurveySse2(64, places);
+      done = HasAvx2() ? SurveyAvx2(64, places) : SurveySse2(64, places);  // a multiple of 16
     }
 #endif
+    // The vector loops wrote the "=" marks below `done` whole; the rest
+    // starts clear.
+    std::memset(equals_.Bytes() + done / 8, 0, equals_.ByteCount() - done / 8);
     SurveyScalar(done, n_, places);
   }
 
   void SurveyScalar(std::size_t from, std::size_t to, std::array<PositionList, kPrefixCount>& places) {
     for (std::size_t i = from; i < to; ++i) {
       switch (t_[i]) {
-        case '@': at_signs_.Set(i); break;
-        case ':':
-          if (i + 1 < n_ && (t_[i + 1] == '\\' || t_[i + 1] == '/')) drive_colons_.Set(i);
-          NotePrefixEndingAt(i, places);
-          break;
+        case '@': case ':': case '.': case '/': Note(i, places); break;
         case '=':
           if (i > 0 && MayPrecedeEquals(t_[i - 1])) equals_.Set(i);
           break;
-        case '.': case '/': NotePrefixEndingAt(i, places); break;
         default: break;
       }
     }
   }
 
 #ifdef KORVEL_SCAN_X86
-  // The vector loops store each block's marks as the matching bytes of the
-  // bitmaps (x86 is little-endian) and leave a prefix to the scalar check
-  // only where it can end: at ":", at "." behind "w", at "/" behind ".".
-  // Both return where they stopped.
+  // The vector loops store the "=" marks of each block as the matching bytes
+  // of the bitmap (x86 is little-endian), and leave the rare bytes to Note:
+  // "@", ":", "." behind "w", "/" behind ".". Both return where they stopped.
   std::size_t SurveySse2(std::size_t i, std::array<PositionList, kPrefixCount>& places) {
     const __m128i colon = _mm_set1_epi8(':'), dot = _mm_set1_epi8('.'), slash = _mm_set1_epi8('/');
-    const __m128i at = _mm_set1_epi8('@'), equals = _mm_set1_epi8('=');
-    const __m128i w = _mm_set1_epi8('w'), upper_w = _mm_set1_epi8('W');
+    const __m128i at = _mm_set1_epi8('@'), equals = _mm_set1_epi8('='), w = _mm_set1_epi8('w');
     const __m128i space = _mm_set1_epi8(' '), letter_a = _mm_set1_epi8('a'), fifteen = _mm_set1_epi8(15);
-    const __m128i backslash = _mm_set1_epi8('\\');
-    for (; i + 17 <= n_; i += 16) {
+    for (; i + 16 <= n_; i += 16) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i));
       const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i - 1));
-      const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i + 1));
-      const __m128i drive_colons = _mm_and_si128(
-          _mm_cmpeq_epi8(v, colon), _mm_or_si128(_mm_cmpeq_epi8(after, backslash), _mm_cmpeq_epi8(after, slash)));
-      const __m128i colons = _mm_cmpeq_epi8(v, colon);
-      const __m128i www = _mm_and_si128(_mm_cmpeq_epi8(v, dot),
-                                        _mm_or_si128(_mm_cmpeq_epi8(before, w), _mm_cmpeq_epi8(before, upper_w)));
+      // OR 0x20 folds exactly the two cases of a letter together.
+      const __m128i folded = _mm_or_si128(before, space);
+      const __m128i www = _mm_and_si128(_mm_cmpeq_epi8(v, dot), _mm_cmpeq_epi8(folded, w));
       const __m128i dots = _mm_and_si128(_mm_cmpeq_epi8(v, slash), _mm_cmpeq_epi8(before, dot));
+      const __m128i rare = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, colon), _mm_cmpeq_epi8(v, at)),
+                                        _mm_or_si128(www, dots));
       // An "=" that a name may stand before (see MayPrecedeEquals); the test
       // lets a few more through: any byte up to the space, and a to p in
       // either case.
-      const __m128i folded = _mm_or_si128(before, space);
       const __m128i a_to_p = _mm_sub_epi8(folded, letter_a);
       const __m128i may = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(before, space), before),
                                        _mm_cmpeq_epi8(_mm_min_epu8(a_to_p, fifteen), a_to_p));
-      const __m128i named_equals = _mm_and_si128(_mm_cmpeq_epi8(v, equals), may);
-      StoreMarks16(i, _mm_movemask_epi8(_mm_cmpeq_epi8(v, at)), _mm_movemask_epi8(drive_colons),
-                   _mm_movemask_epi8(named_equals));
-      NotePrefixesIn(i, static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(colons, _mm_or_si128(www, dots)))),
-                     places);
+      const auto named_equals =
+          static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(v, equals), may)));
+      std::memcpy(equals_.Bytes() + i / 8, &named_equals, sizeof named_equals);
+      NoteAll(i, static_cast<unsigned>(_mm_movemask_epi8(rare)), places);
     }
     return i;
   }
 
   [[gnu::target("avx2")]] std::size_t SurveyAvx2(std::size_t i, std::array<PositionList, kPrefixCount>& places) {
     const __m256i colon = _mm256_set1_epi8(':'), dot = _mm256_set1_epi8('.'), slash = _mm256_set1_epi8('/');
-    const __m256i at = _mm256_set1_epi8('@'), equals = _mm256_set1_epi8('=');
-    const __m256i w = _mm256_set1_epi8('w'), upper_w = _mm256_set1_epi8('W');
+    const __m256i at = _mm256_set1_epi8('@'), equals = _mm256_set1_epi8('='), w = _mm256_set1_epi8('w');
     const __m256i space = _mm256_set1_epi8(' '), letter_a = _mm256_set1_epi8('a'), fifteen = _mm256_set1_epi8(15);
-    const __m256i backslash = _mm256_set1_epi8('\\');
-    for (; i + 33 <= n_; i += 32) {
+    for (; i + 32 <= n_; i += 32) {
       const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i));
       const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i - 1));
-      const __m256i after = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i + 1));
-      const __m256i drive_colons = _mm256_and_si256(
-          _mm256_cmpeq_epi8(v, colon), _mm256_or_si256(_mm256_cmpeq_epi8(after, backslash), _mm256_cmpeq_epi8(after, slash)));
-      const __m256i colons = _mm256_cmpeq_epi8(v, colon);
-      const __m256i www = _mm256_and_si256(
-          _mm256_cmpeq_epi8(v, dot), _mm256_or_si256(_mm256_cmpeq_epi8(before, w), _mm256_cmpeq_epi8(before, upper_w)));
-      const __m256i dots = _mm256_and_si256(_mm256_cmpeq_epi8(v, slash), _mm256_cmpeq_epi8(before, dot));
       const __m256i folded = _mm256_or_si256(before, space);
+      const __m256i www = _mm256_and_si256(_mm256_cmpeq_epi8(v, dot), _mm256_cmpeq_epi8(folded, w));
+      const __m256i dots = _mm256_and_si256(_mm256_cmpeq_epi8(v, slash), _mm256_cmpeq_epi8(before, dot));
+      const __m256i rare = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, colon), _mm256_cmpeq_epi8(v, at)),
+                                           _mm256_or_si256(www, dots));
       const __m256i a_to_p = _mm256_sub_epi8(folded, letter_a);
       const __m256i may = _mm256_or_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(before, space), before),
                                           _mm256_cmpeq_epi8(_mm256_min_epu8(a_to_p, fifteen), a_to_p));
-      const __m256i named_equals = _mm256_and_si256(_mm256_cmpeq_epi8(v, equals), may);
-      StoreMarks32(i, _mm256_movemask_epi8(_mm256_cmpeq_epi8(v, at)), _mm256_movemask_epi8(drive_colons),
-                   _mm256_movemask_epi8(named_equals));
-      NotePrefixesIn(
-          i, static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(colons, _mm256_or_si256(www, dots)))),
-          places);
+      const auto named_equals =
+          static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(v, equals), may)));
+      std::memcpy(equals_.Bytes() + i / 8, &named_equals, sizeof named_equals);
+      NoteAll(i, static_cast<unsigned>(_mm256_movemask_epi8(rare)), places);
     }
     return i;
   }
@@ -386,36 +382,19 @@ class Extraction {
     return avx2;
   }
 
-  void StoreMarks16(std::size_t i, int at, int colon, int equals) {
-    const auto store = [i](Bitmap& bitmap, int mask) {
-      const auto bits = static_cast<std::uint16_t>(mask);
-      std::memcpy(bitmap.Bytes() + i / 8, &bits, sizeof bits);
-    };
-    store(at_signs_, at);
-    store(drive_colons_, colon);
-    store(equals_, equals);
-  }
-  void StoreMarks32(std::size_t i, int at, int colon, int equals) {
-    const auto store = [i](Bitmap& bitmap, int mask) {
-      const auto bits = static_cast<std::uint32_t>(mask);
-      std::memcpy(bitmap.Bytes() + i / 8, &bits, sizeof bits);
-    };
-    store(at_signs_, at);
-    store(drive_colons_, colon);
-    store(equals_, equals);
-  }
-  void NotePrefixesIn(std::size_t i, unsigned ends, std::array<PositionList, kPrefixCount>& places) const {
-    while (ends != 0) {
-      NotePrefixEndingAt(i + static_cast<std::size_t>(LowestBit(ends)), places);
-      ends &= ends - 1;
-    }
+  void NoteAll(std::size_t i, unsigned flagged, std::array<PositionList, kPrefixCount>& places) {
+    for (; flagged != 0; flagged &= flagged - 1) Note(i + static_cast<std::size_t>(LowestBit(flagged)), places);
   }
 #endif
 
-  // t_[i] is ":", "." or "/"; notes the prefix that ends there, if any.
-  void NotePrefixEndingAt(std::size_t i, std::array<PositionList, kPrefixCount>& places) const {
-    const char last = t_[i];
-    if (last == ':') {
+  // t_[i] is "@", ":", "." or "/": marks an "@", and a ":" followed by a
+  // backslash or slash; notes the prefix that ends there, if any.
+  void Note(std::size_t i, std::array<PositionList, kPrefixCount>& places) {
+    const char c = t_[i];
+    if (c == '@') {
+      at_signs_.Set(i);
+    } else if (c == ':') {
+      if (i + 1 < n_ && (t_[i + 1] == '\\' || t_[i + 1] == '/')) drive_colons_.Set(i);
       // Every scheme has at least three letters; the three before the ":"
       // leave at most one candidate.
       if (i < 3) return;
@@ -423,7 +402,7 @@ class Extraction {
       if (slot == 0) return;
       const std::string_view prefix = UrlPrefixes[slot - 1];
       if (i + 1 >= prefix.size() && Spells(i + 1 - prefix.size(), prefix)) places[slot - 1].Push(i + 1 - prefix.size());
-    } else if (last == '.') {
+    } else if (c == '.') {
       if (i >= 3 && Lower(i - 1) == 'w' && Lower(i - 2) == 'w' && Lower(i - 3) == 'w') places[kWww].Push(i - 3);
     } else if (i >= 2 && t_[i - 1] == '.' && t_[i - 2] == '.') {
       places[kDotDotSlash].Push(i - 2);
