@@ -117,9 +117,9 @@ int main(int argc, char** argv) {
   const std::vector<Case> cases = {
       {"HTML manuals, concatenated", from(html)},
       {"Text documentation, concatenated", from(text)},
-      {"\"../\" repeated", [](std::size_t) {
+      {"\"../ \" repeated", [](std::size_t) {
          std::string s;
-         for (int k = 0; k < 4096; ++k) s += "../";
+         for (int k = 0; k < 4096; ++k) s += "../ ";
          return s;
        }},
       {"\"src=\" repeated", [](std::size_t) {

@@ -134,16 +134,18 @@ constexpr std::array<char, 256> MakeLowerCase() {
 }
 constexpr std::array<char, 256> LowerCase = MakeLowerCase();
 
-// The attribute names by their last two letters, which differ from name to
-// name: NameSlot(a, b) of a name ending in "ab" holds its index + 1.
-constexpr std::size_t NameSlot(char before_last, char last) {
-  return (static_cast<unsigned char>(before_last) * 7u + static_cast<unsigned char>(last)) & 63u;
+// The attribute names by their last three letters, which differ from name
+// to name: NameSlot of a name's last three letters holds its index + 1.
+constexpr std::size_t NameSlot(char third_last, char second_last, char last) {
+  return (static_cast<unsigned char>(third_last) + static_cast<unsigned char>(second_last) +
+          static_cast<unsigned char>(last)) & 63u;
 }
 constexpr std::array<std::uint8_t, 64> MakeNameSlots() {
   std::array<std::uint8_t, 64> slots{};
   for (std::size_t i = 0; i < kNameCount; ++i) {
     const std::string_view name = LinkAttributes[i];
-    std::uint8_t& slot = slots[NameSlot(name[name.size() - 2], name.back())];
+    const std::size_t n = name.size();
+    std::uint8_t& slot = slots[NameSlot(name[n - 3], name[n - 2], name[n - 1])];
     if (slot != 0) throw "two attribute names share a slot";  // stops the compilation
     slot = static_cast<std::uint8_t>(i + 1);
   }
@@ -581,9 +583,9 @@ class Extraction {
           while (q > 0 && IsBlankAt(q - 1));
           if (q == 0) continue;
         }
-        // The one name that can end here, by the last two letters.
-        if (q < 2) continue;
-        const std::size_t slot = NameSlots[NameSlot(Lower(q - 2), Lower(q - 1))];
+        // The one name that can end here, by the last three letters.
+        if (q < 3) continue;
+        const std::size_t slot = NameSlots[NameSlot(Lower(q - 3), Lower(q - 2), Lower(q - 1))];
         if (slot == 0) continue;
         const std::string_view name = LinkAttributes[slot - 1];
         if (q >= name.size() && Holds(q - name.size(), name)) names[slot - 1].Push(q - name.size());
