@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <random>
 #include <stdexcept>
 #include <utility>
 
@@ -26,9 +27,11 @@
 //   position counts as a space (a blank, and a member of every stop set).
 //   Addresses are cut from the text itself, which stays unchanged.
 // - One read of the text notes, per prefix, every place where a prefix of
-//   pass 1 occurs, and marks every "@", ":" and "=" in bitmaps. Pass 1 walks
-//   the places prefix by prefix instead of searching the text 13 times; a place
-//   blanked since is passed over. Passes 2 and 3 visit the marked "@" and ":".
+//   pass 1 occurs, and marks in bitmaps every "@", every ":" followed by a
+//   backslash or slash, and every "=" that an attribute name may stand
+//   before. Pass 1 walks the places prefix by prefix instead of searching the
+//   text 13 times; a place blanked since is passed over. Passes 2, 3 and 4
+//   start from the marks.
 // - Every search for a stop character also stops at the next blanked
 //   position, so no search runs through a stretch taken before.
 // - Pass 4 notes, at its start, each attribute name that stands before an "=";
@@ -636,12 +639,14 @@ std::string_view Trimmed(std::string_view s) {
 class AddressScanner::Index {
  public:
   // A quick hash of a short byte string, sixteen bytes at a time in two
-  // independent lanes.
+  // independent lanes. Seeded once per run, so that no file can be made to
+  // pile its addresses into one chain.
   static std::uint64_t Hash(std::string_view s) {
+    static const std::uint64_t seed = Seed();
     const char* p = s.data();
     std::size_t left = s.size();
-    std::uint64_t a = 0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(left) * 0xFF51AFD7ED558CCDull);
-    std::uint64_t b = 0xC2B2AE3D27D4EB4Full;
+    std::uint64_t a = seed ^ (static_cast<std::uint64_t>(left) * 0xFF51AFD7ED558CCDull);
+    std::uint64_t b = seed * 0xC2B2AE3D27D4EB4Full;
     const auto mix = [](std::uint64_t h, std::uint64_t v) {
       h ^= v * 0x87C37B91114253D5ull;
       return ((h << 31) | (h >> 33)) * 0x4CF5AD432745937Full;
@@ -682,6 +687,17 @@ class AddressScanner::Index {
     h *= 0xC4CEB9FE1A85EC53ull;
     h ^= h >> 33;
     return h;
+  }
+
+  static std::uint64_t Seed() noexcept {
+    std::uint64_t seed = 0x9E3779B97F4A7C15ull ^ reinterpret_cast<std::uintptr_t>(&seed);
+    try {
+      std::random_device device;
+      seed ^= (static_cast<std::uint64_t>(device()) << 32) ^ device();
+    } catch (...) {
+      // No source of randomness: the address of the stack still varies.
+    }
+    return seed;
   }
 
   bool Contains(std::string_view s, std::uint64_t hash, const std::vector<std::string>& list) const {
