@@ -149,7 +149,7 @@ bool WriteExportFile(const std::string& path,
       } else {
         line.clear();
         for (char c : address) {
-          
+          if (c == '\n') line += '\r';
           line += c;
         }
       }
