@@ -1,10 +1,12 @@
 // Whole-file replacement through a temporary file and a rename.
 #include "settings/atomic_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,6 +42,8 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 void SyncFolderOf(const std::string&) {}  // MOVEFILE_WRITE_THROUGH covers it
+constexpr std::string_view kSeparators = "\\/";
+std::string ResolveLinks(const std::string& path) { return path; }
 #else
 int OpenExclusive(const std::string& path, unsigned mode) {
   int fd;
@@ -67,7 +71,26 @@ void SyncFolderOf(const std::string& path) {
   (void)::fsync(fd);
   ::close(fd);
 }
+constexpr std::string_view kSeparators = "/";
+// An existing file reached through a link is replaced where it really lives,
+// so the link stays a link.
+std::string ResolveLinks(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return path;
+  std::string resolved(real);
+  std::free(real);
+  return resolved;
+}
 #endif
+
+// The temporary file's name: the target's, cut short so that the suffix
+// still fits within the file system's name limit.
+std::string TempStem(const std::string& target) {
+  constexpr std::size_t kMaxStem = 100;
+  const auto slash = target.find_last_of(kSeparators);
+  const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  return target.substr(0, name_start + std::min(target.size() - name_start, kMaxStem));
+}
 
 std::string UniqueSuffix(unsigned attempt) {
   static std::uint32_t counter = 0;
@@ -87,13 +110,14 @@ AtomicFile::~AtomicFile() { Discard(); }
 
 bool AtomicFile::Open(const std::string& target, unsigned new_mode) {
   Discard();
-  target_ = target;
+  target_ = ResolveLinks(target);
   failed_ = false;
   buffer_.clear();
   struct stat old {};
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
+  const bool replacing = ::stat(target_.c_str(), &old) == 0;
+  const std::string stem = TempStem(target_);
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = target + "." + UniqueSuffix(attempt) + ".tmp";
+    std::string candidate = stem + "." + UniqueSuffix(attempt) + ".tmp";
     fd_ = OpenExclusive(candidate, new_mode);
     if (fd_ >= 0) {
       temp_ = std::move(candidate);

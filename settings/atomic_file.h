@@ -15,8 +15,9 @@ class AtomicFile {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
-  // Creates the temporary file beside `target`. It gets the permissions of an
-  // existing target, else `new_mode` less the umask (ignored on Windows).
+  // Creates the temporary file beside `target` (beside the file itself when
+  // `target` is a link to it). It gets the permissions of an existing target,
+  // else `new_mode` less the umask (ignored on Windows).
   bool Open(const std::string& target, unsigned new_mode = 0666);
 
   // Buffered; a failure is remembered and makes Commit fail.

@@ -2,9 +2,7 @@
 #include "settings/export.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,8 +40,6 @@ void MakeWritable(const std::string& path) {
 }
 bool MayWrite(const std::string& path) { return _access(path.c_str(), 2) == 0; }
 bool SyncStream(std::FILE* file) { return _commit(_fileno(file)) == 0; }
-// Windows paths name the file itself; there is no link to see through.
-std::string ResolveTarget(const std::string& path) { return path; }
 #else
 // lstat: a link is not the file, so wiping never writes through one.
 bool IsRegularFile(const std::string& path, long long* size = nullptr) {
@@ -71,15 +67,6 @@ void MakeWritable(const std::string& path) {
 }
 bool MayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 bool SyncStream(std::FILE* file) { return ::fsync(::fileno(file)) == 0; }
-// An existing file reached through a link is replaced where it really lives,
-// so the link stays a link.
-std::string ResolveTarget(const std::string& path) {
-  char* real = ::realpath(path.c_str(), nullptr);
-  if (real == nullptr) return path;
-  std::string resolved(real);
-  std::free(real);
-  return resolved;
-}
 #endif
 
 // Whether `path` names something that exists and is a regular file, after
@@ -133,11 +120,10 @@ bool WipeAndDeleteFile(const std::string& path, int passes) {
 bool WriteExportFile(const std::string& path,
                      const std::function<std::size_t()>& row_count,
                      const std::function<std::string(std::size_t)>& address_at) {
-  const std::string target = ResolveTarget(path);
   // A file the user may not write (read-only) is not replaced behind their back.
-  if (Exists(target) && !MayWrite(target)) return false;
-  AtomicFile file;
-  if (!file.Open(target)) return false;
+  if (Exists(path) && !MayWrite(path)) return false;
+  AtomicFile file;  // sees through a link to the file itself
+  if (!file.Open(path)) return false;
   try {
     std::string line;
     for (std::size_t row = 0; row < row_count(); ++row) {

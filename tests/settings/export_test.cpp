@@ -66,6 +66,13 @@ TEST(WriteExportFile, ReplacesTheWholeOldFileAndKeepsItsPermissions) {
   EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
 }
 
+TEST(WriteExportFile, AcceptsNamesAtTheFileSystemsLengthLimit) {
+  TempFolder folder;
+  const std::string name = std::string(250, 'n') + ".txt";
+  ASSERT_TRUE(Export(folder / name, {"a"}));
+  EXPECT_EQ(ReadAll(folder / name), "a\r\n");
+}
+
 TEST(WriteExportFile, ReplacesTheFileBehindALinkAndKeepsTheLink) {
   TempFolder folder;
   WriteAll(folder / "real.txt", "old");
