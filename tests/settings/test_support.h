@@ -3,6 +3,7 @@
 // temporary folder that cleans up after itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
