@@ -70,6 +70,10 @@ void ResultView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 bool ResultView::viewportEvent(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
+    if (!info_tips_) {
+      event->ignore();
+      return true;
+    }
     auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());
     if (index.isValid()) {

@@ -17,6 +17,8 @@ class ResultView : public QTableView {
   ResultModel* Model() const { return model_; }
   int SelectedRow() const;  // the first selected row, -1 when none
   void SetColumnWidth(int column, int pixels);
+  // Tooltips with the full text of cells too narrow to show it.
+  void SetInfoTips(bool on) { info_tips_ = on; }
 
  signals:
   // A double-click with the given button anywhere on the list.
@@ -29,6 +31,7 @@ class ResultView : public QTableView {
 
  private:
   ResultModel* model_;
+  bool info_tips_ = false;
 };
 
 }  // namespace korvel::qt
