@@ -18,6 +18,7 @@
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/dialog_window.h"
 #include "ui/qt/display_text.h"
+#include "ui/qt/group_frame.h"
 #include "ui/qt/qt_backend.h"
 #include "ui/qt/resource_images.h"
 #include "ui/qt/result_model.h"
@@ -139,10 +140,9 @@ QtDialogPeer::QtDialogPeer(QtBackend& backend, const DialogTemplate& dialogTempl
     QWidget* widget = nullptr;
     switch (control.kind) {
       case ControlKind::GroupBox: {
-        auto* box = new QGroupBox(text, client_);
+        auto* box = new GroupFrame(text, client_);
         if ((control.style & kButtonHorizontalMask) == BS_CENTER) box->setAlignment(Qt::AlignHCenter);
         if ((control.style & kButtonHorizontalMask) == kButtonRight) box->setAlignment(Qt::AlignRight);
-        box->setFocusPolicy(Qt::NoFocus);
         widget = box;
         controls_.push_back(std::make_unique<QtStaticPeer>(control, *this, box));
         break;

@@ -49,6 +49,8 @@ class QtDialogPeer final : public DialogPeer {
   ToolTipPeer& CreateToolTip() override;
 
   DialogWindow* Window() const { return window_; }
+  // Whether the dialog has ended (its loop returns once the current event is handled).
+  bool EndRequested() const { return end_requested_; }
   QWidget* Client() const { return client_; }
   const DialogTemplate& Template() const { return template_; }
   // The focus a hidden window gets when it is shown.

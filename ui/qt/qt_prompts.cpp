@@ -1,5 +1,6 @@
 #include "ui/qt/qt_prompts.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -84,9 +85,11 @@ std::optional<std::string> QtPrompts::ChooseFile(const FileDialogRequest& reques
 }
 
 std::optional<std::string> QtPrompts::ChooseFolder(const FolderDialogRequest& request) {
+  // Without an initial folder the chooser starts where the user's files are.
+  const QString start =
+      request.initialFolder.empty() ? QDir::homePath() : PathString(request.initialFolder);
   const QString folder = QFileDialog::getExistingDirectory(
-      OwnerWidget(request.owner), DisplayText(request.title), PathString(request.initialFolder),
-      QFileDialog::ShowDirsOnly);
+      OwnerWidget(request.owner), DisplayText(request.title), start, QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return std::nullopt;
   return PathBytes(folder);
 }

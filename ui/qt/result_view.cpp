@@ -3,14 +3,31 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 
 #include "ui/qt/result_model.h"
 
 namespace korvel::qt {
+namespace {
+
+// Whole rows are selected, so no single cell shows a focus frame.
+class RowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->state &= ~QStyle::State_HasFocus;
+  }
+};
+
+}  // namespace
 
 ResultView::ResultView(QWidget* parent) : QTableView(parent), model_(new ResultModel(this)) {
   setModel(model_);
+  setItemDelegate(new RowDelegate(this));
   setShowGrid(true);
   setSelectionBehavior(SelectRows);
   setSelectionMode(SingleSelection);
