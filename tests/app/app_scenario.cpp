@@ -11,8 +11,26 @@
 
 namespace korvel::apptest {
 namespace {
+
 constexpr char kProgramKey[] = "Software\\Tessaly\\Korvel";
+
+void SetEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+  ::_putenv_s(name, value.c_str());
+#else
+  ::setenv(name, value.c_str(), 1);
+#endif
 }
+
+void UnsetEnvironment(const char* name) {
+#ifdef _WIN32
+  ::_putenv_s(name, "");
+#else
+  ::unsetenv(name);
+#endif
+}
+
+}  // namespace
 
 void AppScenario::SetUp() {
   std::random_device random;
@@ -24,14 +42,18 @@ void AppScenario::SetUp() {
     hadConfigHome_ = true;
     savedConfigHome_ = home;
   }
-  ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+  SetEnvironment("XDG_CONFIG_HOME", (root_ / "config").string());
+  // Where the store is the shared registry, every test starts from the same values.
+  StoreText("cboKeywords", "");
+  StoreText("cboExtensions", "");
+  WriteRegNumber(DefaultSettingsStore(), RegHive::CurrentUser, kProgramKey, "chkLocal", 0);
 }
 
 void AppScenario::TearDown() {
   if (hadConfigHome_)
-    ::setenv("XDG_CONFIG_HOME", savedConfigHome_.c_str(), 1);
+    SetEnvironment("XDG_CONFIG_HOME", savedConfigHome_);
   else
-    ::unsetenv("XDG_CONFIG_HOME");
+    UnsetEnvironment("XDG_CONFIG_HOME");
   std::error_code error;
   std::filesystem::remove_all(root_, error);
 }

@@ -34,6 +34,11 @@ class AppScenario : public ::testing::Test {
   std::string ReadFile(const std::string& name) const;
   std::string MakeFolder(const std::string& name) const;
   std::string ProgramFolder() const { return Path("bin"); }
+#ifdef _WIN32
+  static constexpr char kSeparator = '\\';
+#else
+  static constexpr char kSeparator = '/';
+#endif
 
   // A value of the stored settings; "<missing>" when there is none.
   std::string StoredText(const std::string& value) const;

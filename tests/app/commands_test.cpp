@@ -101,7 +101,7 @@ TEST_F(Commands, TheManualOpensFromTheProgramFolderOrSaysItIsMissing) {
   EXPECT_EQ(box.type, MB_ICONHAND | MB_OK);
   ASSERT_EQ(ui.desktop().OpenedPaths().size(), 2u);
   EXPECT_EQ(ui.desktop().OpenedPaths()[1].verb, "open");
-  EXPECT_EQ(ui.desktop().OpenedPaths()[1].path, ProgramFolder() + "/Manual.html");
+  EXPECT_EQ(ui.desktop().OpenedPaths()[1].path, ProgramFolder() + kSeparator + "Manual.html");
   EXPECT_TRUE(ui.desktop().OpenedPaths()[1].succeeded);
 }
 
