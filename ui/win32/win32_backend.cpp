@@ -1,10 +1,12 @@
 #include "ui/win32/win32_backend.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "ui/win32/dialog_template_bytes.h"
@@ -17,6 +19,11 @@ namespace korvel::win32 {
 namespace {
 
 Win32Backend* g_backend = nullptr;  // the dialog procedure's way back
+
+// An exception must not unwind through the system's frames between
+// DispatchMessage and the dialog procedure: it is caught there and thrown
+// again from the modal loop.
+std::exception_ptr g_pendingException;
 
 BYTE HeldModifiers() {
   BYTE held = 0;
@@ -108,6 +115,19 @@ void* NativeIcon(int iconId, bool big) {
                                            IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
   }
   return icon;
+}
+
+std::string ModulePath(const std::string& fallback) {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const ::DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<::DWORD>(path.size()));
+    if (length == 0) return fallback;
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);  // cut short: ask again with more room
+  }
 }
 
 Win32Backend::Win32Backend() : impl_(std::make_unique<Impl>()) {
@@ -235,12 +255,13 @@ void Win32Backend::RunModalLoop(Win32Dialog& dialog) {
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
+    if (g_pendingException) std::rethrow_exception(std::exchange(g_pendingException, nullptr));
   }
 }
 
 namespace {
 
-INT_PTR CALLBACK DialogProc(::HWND window, UINT message, ::WPARAM wParam, ::LPARAM lParam) {
+INT_PTR HandleDialogMessage(::HWND window, UINT message, ::WPARAM wParam, ::LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     auto* dialog = reinterpret_cast<Win32Dialog*>(lParam);
     dialog->SetHandle(window);
@@ -290,6 +311,15 @@ INT_PTR CALLBACK DialogProc(::HWND window, UINT message, ::WPARAM wParam, ::LPAR
       return reinterpret_cast<INT_PTR>(dialog->BigIcon());
     default:
       return FALSE;
+  }
+}
+
+INT_PTR CALLBACK DialogProc(::HWND window, UINT message, ::WPARAM wParam, ::LPARAM lParam) {
+  try {
+    return HandleDialogMessage(window, message, wParam, lParam);
+  } catch (...) {
+    if (!g_pendingException) g_pendingException = std::current_exception();
+    return TRUE;
   }
 }
 

@@ -7,6 +7,7 @@
 // No <windows.h> here: native handles cross this header as void*.
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "ui/backend.h"
 
@@ -49,5 +50,10 @@ void* NativeWindow(const WindowPeer* peer);
 // The native icon (HICON) of one of the program's icons, at the system's
 // large or small icon size; loaded once, kept for the program's life.
 void* NativeIcon(int iconId, bool big);
+
+// The program's own file (GetModuleFileNameA), whatever name it was started
+// under: the manual beside it must be found also when the program was
+// started from the search path. `fallback` when that fails.
+std::string ModulePath(const std::string& fallback);
 
 }  // namespace korvel::win32
