@@ -5,19 +5,22 @@
 // failed check and then "N passed, M failed"; the test that runs it expects a
 // fixed N, so a run in which the window never came up cannot pass.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+// The layer's headers before <windows.h> (see ui/README.md).
 #include "app/korvel_main.h"
 #include "res/templates.h"
 #include "settings/history.h"
-#include "timer_script.h"
 #include "ui/headless/recording_desktop.h"
 #include "ui/headless/scripted_prompts.h"
 #include "ui/win32/win32_backend.h"
+
+#include "timer_script.h"
 #include "ui/win32/windows_api.h"
 
 namespace korvel {
@@ -104,22 +107,21 @@ std::vector<std::string> ComboItems(::HWND combo) {
   return items;
 }
 
+struct ToolTipSearch {
+  ::HWND owner;
+  ::HWND found;
+};
+
+BOOL CALLBACK FindToolTip(::HWND window, ::LPARAM data) {
+  auto& search = *reinterpret_cast<ToolTipSearch*>(data);
+  if (ClassName(window) != TOOLTIPS_CLASSA || GetWindow(window, GW_OWNER) != search.owner) return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
 ::HWND ToolTipOf(::HWND dialog) {
-  struct Search {
-    ::HWND owner;
-    ::HWND found;
-  } search{dialog, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](::HWND window, ::LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        if (ClassName(window) == TOOLTIPS_CLASSA && GetWindow(window, GW_OWNER) == s.owner) {
-          s.found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<::LPARAM>(&search));
+  ToolTipSearch search{dialog, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindToolTip, reinterpret_cast<::LPARAM>(&search));
   return search.found;
 }
 
@@ -194,6 +196,25 @@ std::string ReadFile(const std::string& path) {
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// With KORVEL_SELFTEST_HOLD_MS set, the window stays as it is for that long,
+// painting but taking no step, so tools/win32-screenshot can take its picture.
+void HoldForScreenshot() {
+  const char* hold = std::getenv("KORVEL_SELFTEST_HOLD_MS");
+  if (hold == nullptr) return;
+  std::printf("holding for a screenshot\n");
+  std::fflush(stdout);
+  const ::DWORD until = GetTickCount() + static_cast<::DWORD>(std::atoi(hold));
+  while (GetTickCount() < until) {
+    ::MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_TIMER && msg.hwnd == nullptr) continue;  // the script's own ticks
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(20);
+  }
 }
 
 // --- The registry: the program's values, kept for the user around the run ---
@@ -382,6 +403,7 @@ void SelfTest::Build(TimerScript& s) {
               SelectRow(List(), 0);
               FocusKeywords();
             })
+      .Step("hold for a screenshot", [] { HoldForScreenshot(); })
       .Press(VK_F11)
       .Step("F11 removed the selected row",
             [this] {
