@@ -2,7 +2,7 @@
 // A fresh folder under the system temp folder, removed with its content.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <random>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,9 +12,13 @@ namespace korvel::test {
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korvel-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make a temp folder";
-    path_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto candidate = std::filesystem::temp_directory_path() / ("korvel-test-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    }
+    if (path_.empty()) ADD_FAILURE() << "cannot make a temp folder";
   }
   ~TempFolder() {
     std::error_code ignored;
