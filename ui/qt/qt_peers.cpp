@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/dialog_window.h"
@@ -51,6 +52,26 @@ Qt::Alignment LabelAlignment(DWORD style) {
   if ((style & kStaticTypeMask) == kStaticCenter) align = Qt::AlignHCenter;
   if ((style & kStaticTypeMask) == kStaticRight) align = Qt::AlignRight;
   return align | ((style & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop);
+}
+
+// A multi-line button's text breaks at spaces where it would not fit.
+QString Wrapped(const QString& text, const QFontMetrics& metrics, int width) {
+  if (width <= 0 || metrics.horizontalAdvance(QString(text).remove(QLatin1Char('&'))) <= width)
+    return text;
+  QStringList lines;
+  QString line;
+  for (const QString& word : text.split(QLatin1Char(' '))) {
+    const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+    if (!line.isEmpty() &&
+        metrics.horizontalAdvance(QString(candidate).remove(QLatin1Char('&'))) > width) {
+      lines << line;
+      line = word;
+    } else {
+      line = candidate;
+    }
+  }
+  lines << line;
+  return lines.join(QLatin1Char('\n'));
 }
 
 Qt::FocusPolicy FocusFor(const ControlTemplate& control) {
@@ -204,6 +225,12 @@ QtDialogPeer::QtDialogPeer(QtBackend& backend, const DialogTemplate& dialogTempl
       }
       case ControlKind::CheckBox: {
         auto* box = new QCheckBox(text, client_);
+        if (control.style & BS_MULTILINE) {
+          const QStyle* style = box->style();
+          const int label = place.width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) -
+                            style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box) - 2;
+          box->setText(Wrapped(text, QFontMetrics(font), label));
+        }
         widget = box;
         controls_.push_back(std::make_unique<QtButtonPeer>(control, *this, box));
         break;
