@@ -1,0 +1,155 @@
+#include "cli/row_writer.h"
+
+#include <array>
+#include <cstdint>
+
+namespace korvel {
+namespace {
+
+// Appends the runs between special bytes in one go; `escape` writes a special
+// byte and says whether it was one.
+template <typename IsSpecial, typename Escape>
+void AppendEscaped(std::string& out, std::string_view text, IsSpecial is_special, Escape escape) {
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (!is_special(c)) continue;
+    out.append(text.data() + run, i - run);
+    escape(out, c);
+    run = i + 1;
+  }
+  out.append(text.data() + run, text.size() - run);
+}
+
+void AppendTsvField(std::string& out, std::string_view text) {
+  AppendEscaped(
+      out, text,
+      [](unsigned char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; },
+      [](std::string& o, unsigned char c) {
+        o.push_back('\\');
+        o.push_back(c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : 'r');
+      });
+}
+
+void AppendExportLine(std::string& out, std::string_view text) {
+  AppendEscaped(
+      out, text, [](unsigned char c) { return c == '\n'; },
+      [](std::string& o, unsigned char) { o.append("\r\n"); });
+  out.append("\r\n");
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out.push_back('"');
+  AppendEscaped(
+      out, text, [](unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; },
+      [](std::string& o, unsigned char c) {
+        switch (c) {
+          case '"': o.append("\\\""); break;
+          case '\\': o.append("\\\\"); break;
+          case '\b': o.append("\\b"); break;
+          case '\f': o.append("\\f"); break;
+          case '\n': o.append("\\n"); break;
+          case '\r': o.append("\\r"); break;
+          case '\t': o.append("\\t"); break;
+          default:
+            o.append("\\u00");
+            o.push_back(kHex[c >> 4]);
+            o.push_back(kHex[c & 0xF]);
+        }
+      });
+  out.push_back('"');
+}
+
+void AppendBase64(std::string& out, std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::size_t i = 0;
+  for (; i + 3 <= bytes.size(); i += 3) {
+    const std::uint32_t v = std::uint32_t(std::uint8_t(bytes[i])) << 16 |
+                            std::uint32_t(std::uint8_t(bytes[i + 1])) << 8 |
+                            std::uint8_t(bytes[i + 2]);
+    out.push_back(kDigits[v >> 18]);
+    out.push_back(kDigits[(v >> 12) & 63]);
+    out.push_back(kDigits[(v >> 6) & 63]);
+    out.push_back(kDigits[v & 63]);
+  }
+  const std::size_t rest = bytes.size() - i;
+  if (rest == 0) return;
+  std::uint32_t v = std::uint32_t(std::uint8_t(bytes[i])) << 16;
+  if (rest == 2) v |= std::uint32_t(std::uint8_t(bytes[i + 1])) << 8;
+  out.push_back(kDigits[v >> 18]);
+  out.push_back(kDigits[(v >> 12) & 63]);
+  out.push_back(rest == 2 ? kDigits[(v >> 6) & 63] : '=');
+  out.push_back('=');
+}
+
+void AppendJsonField(std::string& out, std::string_view text) {
+  if (IsValidUtf8(text)) {
+    AppendJsonString(out, text);
+  } else {
+    out.append("{\"bytes\":\"");
+    AppendBase64(out, text);
+    out.append("\"}");
+  }
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    const unsigned char c = *p;
+    if (c < 0x80) {
+      ++p;
+      continue;
+    }
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      if (c == 0xE0) low = 0xA0;   // no overlong forms
+      if (c == 0xED) high = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+      return false;
+    }
+    if (static_cast<std::size_t>(end - p) < length) return false;
+    if (p[1] < low || p[1] > high) return false;
+    for (std::size_t k = 2; k < length; ++k)
+      if (p[k] < 0x80 || p[k] > 0xBF) return false;
+    p += length;
+  }
+  return true;
+}
+
+void RowWriter::Row(std::string_view address, std::string_view location) {
+  std::string& out = output_.Buffer();
+  switch (format_) {
+    case RowFormat::Tsv:
+      AppendTsvField(out, address);
+      out.push_back('\t');
+      AppendTsvField(out, location);
+      out.push_back('\n');
+      break;
+    case RowFormat::Export:
+      AppendExportLine(out, address);
+      break;
+    case RowFormat::Json:
+      out.append("{\"address\":");
+      AppendJsonField(out, address);
+      out.append(",\"location\":");
+      AppendJsonField(out, location);
+      out.append("}\n");
+      break;
+  }
+  output_.Written();
+}
+
+}  // namespace korvel
