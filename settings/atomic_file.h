@@ -1,0 +1,45 @@
+#pragma once
+// Replaces a file as a whole: everything is written to a temporary file in the
+// target's folder, synced, and renamed over the target only at the end, so a
+// failure half-way leaves the old file as it was.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace korvel {
+
+class AtomicFile {
+ public:
+  AtomicFile() = default;
+  ~AtomicFile();  // an uncommitted temporary file is removed
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  // Creates the temporary file beside `target` (beside the file itself when
+  // `target` is a link to it). It gets the permissions of an existing target,
+  // else `new_mode` less the umask (ignored on Windows).
+  bool Open(const std::string& target, unsigned new_mode = 0666);
+
+  // Buffered; a failure is remembered and makes Commit fail.
+  bool Write(std::string_view bytes);
+
+  // Writes out the buffer, syncs, closes and renames over the target.
+  bool Commit();
+
+  // Closes and removes the temporary file; the target is not touched.
+  void Discard();
+
+  const std::string& TempPath() const { return temp_; }
+
+ private:
+  bool WriteAll(const char* data, std::size_t size);
+  bool Drain();
+
+  std::string target_;
+  std::string temp_;
+  std::string buffer_;
+  int fd_ = -1;
+  bool failed_ = false;
+};
+
+}  // namespace korvel

@@ -1,0 +1,53 @@
+// The named value operations over any RegistryStore.
+#include "settings/registry_store.h"
+
+namespace korvel {
+
+long ReadRegText(RegistryStore& store, RegHive hive, const std::string& key_path,
+                 const std::string& name, std::string& text) {
+  std::uint32_t type = kRegNone;
+  std::string data;
+  const long rc = store.QueryValue(hive, key_path, name, type, data);
+  if (rc != kRegSuccess) return rc;
+  if (type != kRegSz && type != kRegExpandSz) return kRegUnsupportedType;
+  // The program writes texts without a NUL; other writers add one.
+  const auto nul = data.find('\0');
+  if (nul != std::string::npos) data.resize(nul);
+  text = std::move(data);
+  return kRegSuccess;
+}
+
+long ReadRegNumber(RegistryStore& store, RegHive hive, const std::string& key_path,
+                   const std::string& name, std::uint32_t& number) {
+  std::uint32_t type = kRegNone;
+  std::string data;
+  const long rc = store.QueryValue(hive, key_path, name, type, data);
+  if (rc != kRegSuccess) return rc;
+  if (type != kRegDword) {
+    number = 0;
+    return kRegSuccess;
+  }
+  // Read into a 4-byte buffer: more data does not fit, less leaves the upper
+  // bytes at 0.
+  if (data.size() > 4) return kRegMoreData;
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < data.size(); ++i)
+    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
+  number = value;
+  return kRegSuccess;
+}
+
+long WriteRegText(RegistryStore& store, RegHive hive, const std::string& key_path,
+                  const std::string& name, const std::string& text) {
+  return store.SetValue(hive, key_path, name, kRegSz, text);
+}
+
+long WriteRegNumber(RegistryStore& store, RegHive hive, const std::string& key_path,
+                    const std::string& name, std::uint32_t number) {
+  std::string data(4, '\0');
+  for (std::size_t i = 0; i < 4; ++i)
+    data[i] = static_cast<char>((number >> (8 * i)) & 0xFFu);
+  return store.SetValue(hive, key_path, name, kRegDword, data);
+}
+
+}  // namespace korvel

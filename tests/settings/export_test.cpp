@@ -1,0 +1,104 @@
+#include "settings/export.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "test_support.h"
+
+namespace korvel {
+namespace {
+
+using testing::ReadAll;
+using testing::TempFolder;
+using testing::WriteAll;
+
+bool Export(const std::string& path, const std::vector<std::string>& rows) {
+  return WriteExportFile(
+      path, [&] { return rows.size(); }, [&](std::size_t i) { return rows.at(i); });
+}
+
+TEST(ProbeExportPath, TellsExistingWritableAndInvalidPaths) {
+  TempFolder folder;
+  WriteAll(folder / "old.txt", "keep");
+  EXPECT_EQ(ProbeExportPath(folder / "old.txt"), ExportPathState::PathExists);
+  EXPECT_EQ(ReadAll(folder / "old.txt"), "keep");
+
+  EXPECT_EQ(ProbeExportPath(folder / "new.txt"), ExportPathState::PathWritable);
+  EXPECT_EQ(ProbeExportPath(folder / "missing/new.txt"), ExportPathState::PathInvalid);
+  std::filesystem::create_directory(folder.path() / "sub");
+  EXPECT_EQ(ProbeExportPath(folder / "sub"), ExportPathState::PathInvalid);
+  EXPECT_EQ(ProbeExportPath(""), ExportPathState::PathInvalid);
+  EXPECT_EQ(folder.List(), (std::vector<std::string>{"old.txt", "sub"}));  // no stray test file
+}
+
+TEST(WipeAndDeleteFile, RemovesReadOnlyFilesAndIgnoresMissingOnes) {
+  TempFolder folder;
+  const std::string path = folder / "ro.txt";
+  WriteAll(path, std::string(100000, 'x'));
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  EXPECT_TRUE(WipeAndDeleteFile(path, 2));
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_TRUE(WipeAndDeleteFile(folder / "never-there", 1));
+}
+
+TEST(WriteExportFile, WritesEachAddressFollowedByCrLf) {
+  TempFolder folder;
+  const std::string path = folder / "out.txt";
+  ASSERT_TRUE(Export(path, {"http://a.example/x y", "m@b.example", "m@b.example", "a\nb\xE9"}));
+  EXPECT_EQ(ReadAll(path),
+            "http://a.example/x y\r\nm@b.example\r\nm@b.example\r\na\r\nb\xE9\r\n");
+}
+
+TEST(WriteExportFile, ReplacesTheWholeOldFileAndKeepsItsPermissions) {
+  TempFolder folder;
+  const std::string path = folder / "out.txt";
+  WriteAll(path, std::string(1000, 'o'));
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(Export(path, {"one"}));
+  EXPECT_EQ(ReadAll(path), "one\r\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
+}
+
+TEST(WriteExportFile, AcceptsNamesAtTheFileSystemsLengthLimit) {
+  TempFolder folder;
+  const std::string name = std::string(250, 'n') + ".txt";
+  ASSERT_TRUE(Export(folder / name, {"a"}));
+  EXPECT_EQ(ReadAll(folder / name), "a\r\n");
+}
+
+TEST(WriteExportFile, ReplacesTheFileBehindALinkAndKeepsTheLink) {
+  TempFolder folder;
+  WriteAll(folder / "real.txt", "old");
+  ASSERT_EQ(::symlink("real.txt", (folder / "link.txt").c_str()), 0);
+  ASSERT_TRUE(Export(folder / "link.txt", {"new"}));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "link.txt"));
+  EXPECT_EQ(ReadAll(folder / "real.txt"), "new\r\n");
+}
+
+TEST(WriteExportFile, FailureHalfWayLeavesTheOldFileWhole) {
+  TempFolder folder;
+  const std::string path = folder / "out.txt";
+  WriteAll(path, "precious\r\n");
+  // Enough rows that part of them has reached the temporary file.
+  const bool ok = WriteExportFile(
+      path, [] { return std::size_t{100000}; },
+      [](std::size_t i) -> std::string {
+        if (i == 50000) throw std::runtime_error("list went away");
+        return "http://row.example/" + std::to_string(i);
+      });
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(ReadAll(path), "precious\r\n");
+  EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
+  EXPECT_FALSE(Export(folder / "missing/out.txt", {"a"}));
+  EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
+}
+
+}  // namespace
+}  // namespace korvel
