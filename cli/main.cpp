@@ -78,18 +78,33 @@ void Complain(const std::string& path, const std::string& text) {
   std::fprintf(stderr, "korvel-sweep: %s: %s\n", path.c_str(), text.c_str());
 }
 
+enum class PathKind { Missing, File, Folder, Other };
+
+PathKind KindOf(const std::string& path) {
+#ifdef _WIN32
+  struct _stat64 st;
+  if (_stat64(path.c_str(), &st) != 0) return PathKind::Missing;
+  const auto type = st.st_mode & _S_IFMT;
+  return type == _S_IFREG ? PathKind::File : type == _S_IFDIR ? PathKind::Folder : PathKind::Other;
+#else
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return PathKind::Missing;
+  return S_ISREG(st.st_mode) ? PathKind::File : S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
+#endif
+}
+
 // Sweeps one PATH; false when it could not be swept.
 bool SweepPath(CommandLineDialog& dialog, const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) {
+  const PathKind kind = KindOf(path);
+  if (kind == PathKind::Missing) {
     Complain(path, std::strerror(errno));
     return false;
   }
-  if (S_ISREG(st.st_mode)) {
+  if (kind == PathKind::File) {
     SweepFile(dialog, path);
     return true;
   }
-  if (!S_ISDIR(st.st_mode)) {
+  if (kind == PathKind::Other) {
     Complain(path, "neither a file nor a folder");
     return false;
   }

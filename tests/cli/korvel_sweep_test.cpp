@@ -2,15 +2,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -270,15 +267,7 @@ TEST_F(KorvelSweepTest, LinksFifosAndSocketsDoNotStopOrLoopTheWalk) {
   ASSERT_EQ(symlink("..", P("hostile/a/b").c_str()), 0);
   ASSERT_EQ(symlink("real.txt", P("hostile/a/link.txt").c_str()), 0);
   ASSERT_EQ(mkfifo(P("hostile/a/fifo").c_str(), 0600), 0);
-  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
-  ASSERT_GE(sock, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  const std::string sock_path = P("hostile/a/sock");
-  ASSERT_LT(sock_path.size(), sizeof(address.sun_path));
-  std::memcpy(address.sun_path, sock_path.c_str(), sock_path.size() + 1);
-  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  close(sock);
+  tree.Socket("hostile/a/sock");
 
   const Result r = Sweep({P("hostile")});
   EXPECT_EQ(r.status, 0) << r.err;

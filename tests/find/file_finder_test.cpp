@@ -232,10 +232,6 @@ TEST_F(WalkTest, ModeThreeReportsAFolderBeforeItsContents) {
   EXPECT_EQ(Run(3, "", "deep"), (Strings{P("docs/deep/")}));
 }
 
-TEST_F(WalkTest, TheHandlerCanRunAgainAndSeesTheWalkOnlyThroughItsCalls) {
-  EXPECT_EQ(Run(0), Run(0));
-}
-
 void Throwing(const char*) { throw std::runtime_error("stop"); }
 
 TEST_F(WalkTest, AnExceptionFromTheHandlerEndsTheRun) {

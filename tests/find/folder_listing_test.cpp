@@ -1,12 +1,9 @@
 #include "find/folder_listing.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,18 +29,6 @@ std::map<std::string, std::uint32_t> ListWords(const std::string& folder) {
   std::map<std::string, std::uint32_t> words;
   for (const auto& entry : entries) words[entry.name] = entry.attributes;
   return words;
-}
-
-// Binds a socket at `path`; the socket is closed again, its entry stays.
-void MakeSocket(const std::string& path) {
-  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  ASSERT_GE(fd, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  ASSERT_LT(path.size(), sizeof(address.sun_path));
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-  close(fd);
 }
 
 TEST(SystemFolderListingTest, EntriesComeSortedInByteOrder) {
@@ -98,7 +83,7 @@ TEST(SystemWalkTest, LinksAreReportedAsFilesAndNeverFollowed) {
   ASSERT_EQ(symlink("..", tree.Path("a/b").c_str()), 0);  // a loop
   ASSERT_EQ(symlink("a", tree.Path("c").c_str()), 0);
   ASSERT_EQ(mkfifo(tree.Path("a/fifo").c_str(), 0600), 0);
-  MakeSocket(tree.Path("a/sock"));
+  tree.Socket("a/sock");
 
   Reported().clear();
   FileFinder finder(Record, tree.Root().c_str(), "", "");

@@ -1,9 +1,15 @@
 #pragma once
 // A temporary folder under the system's temp dir, removed with everything in it.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -39,6 +45,19 @@ class TempTree {
 
   void Folder(const std::string& relative) const {
     std::filesystem::create_directories(root_ / relative);
+  }
+  // Binds a Unix socket there; the socket is closed again, its entry stays.
+  void Socket(const std::string& relative) const {
+    const std::string path = Path(relative);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path)) throw std::length_error(path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    const int error = errno;
+    if (fd >= 0) close(fd);
+    if (!bound) throw std::system_error(error, std::generic_category(), path);
   }
   void File(const std::string& relative, const std::string& content = {}) const {
     const auto path = root_ / relative;
