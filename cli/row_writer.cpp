@@ -6,44 +6,51 @@
 namespace korvel {
 namespace {
 
-// Appends the runs between special bytes in one go; `escape` writes a special
-// byte and says whether it was one.
-template <typename IsSpecial, typename Escape>
-void AppendEscaped(std::string& out, std::string_view text, IsSpecial is_special, Escape escape) {
+using ByteSet = std::array<bool, 256>;
+
+constexpr ByteSet MakeByteSet(std::string_view members, bool controls = false) {
+  ByteSet set{};
+  for (char c : members) set[static_cast<unsigned char>(c)] = true;
+  for (int c = 0; controls && c < 0x20; ++c) set[c] = true;
+  return set;
+}
+
+// Appends the runs between members of `special` in one go; `escape` writes
+// one special byte.
+template <typename Escape>
+void AppendEscaped(std::string& out, std::string_view text, const ByteSet& special,
+                   Escape escape) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t size = text.size();
   std::size_t run = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (!is_special(c)) continue;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (!special[bytes[i]]) continue;
     out.append(text.data() + run, i - run);
-    escape(out, c);
+    escape(out, bytes[i]);
     run = i + 1;
   }
-  out.append(text.data() + run, text.size() - run);
+  out.append(text.data() + run, size - run);
 }
 
 void AppendTsvField(std::string& out, std::string_view text) {
-  AppendEscaped(
-      out, text,
-      [](unsigned char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; },
-      [](std::string& o, unsigned char c) {
+  static constexpr ByteSet kSpecial = MakeByteSet("\\\t\n\r");
+  AppendEscaped(out, text, kSpecial, [](std::string& o, unsigned char c) {
         o.push_back('\\');
         o.push_back(c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : 'r');
       });
 }
 
 void AppendExportLine(std::string& out, std::string_view text) {
-  AppendEscaped(
-      out, text, [](unsigned char c) { return c == '\n'; },
-      [](std::string& o, unsigned char) { o.append("\r\n"); });
+  static constexpr ByteSet kSpecial = MakeByteSet("\n");
+  AppendEscaped(out, text, kSpecial, [](std::string& o, unsigned char) { o.append("\r\n"); });
   out.append("\r\n");
 }
 
 void AppendJsonString(std::string& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   out.push_back('"');
-  AppendEscaped(
-      out, text, [](unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; },
-      [](std::string& o, unsigned char c) {
+  static constexpr ByteSet kSpecial = MakeByteSet("\"\\", true);
+  AppendEscaped(out, text, kSpecial, [](std::string& o, unsigned char c) {
         switch (c) {
           case '"': o.append("\\\""); break;
           case '\\': o.append("\\\\"); break;
@@ -129,13 +136,25 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+const std::string& RowWriter::FormattedLocation(std::string_view location) {
+  if (location != location_ || location_.empty()) {
+    location_.assign(location);
+    formatted_location_.clear();
+    if (format_ == RowFormat::Json)
+      AppendJsonField(formatted_location_, location);
+    else
+      AppendTsvField(formatted_location_, location);
+  }
+  return formatted_location_;
+}
+
 void RowWriter::Row(std::string_view address, std::string_view location) {
   std::string& out = output_.Buffer();
   switch (format_) {
     case RowFormat::Tsv:
       AppendTsvField(out, address);
       out.push_back('\t');
-      AppendTsvField(out, location);
+      out.append(FormattedLocation(location));
       out.push_back('\n');
       break;
     case RowFormat::Export:
@@ -145,7 +164,7 @@ void RowWriter::Row(std::string_view address, std::string_view location) {
       out.append("{\"address\":");
       AppendJsonField(out, address);
       out.append(",\"location\":");
-      AppendJsonField(out, location);
+      out.append(FormattedLocation(location));
       out.append("}\n");
       break;
   }

@@ -19,8 +19,13 @@ class RowWriter {
   void Row(std::string_view address, std::string_view location);
 
  private:
+  // Every row of one file has the same location: it is formatted once.
+  const std::string& FormattedLocation(std::string_view location);
+
   OutputFile& output_;
   RowFormat format_;
+  std::string location_;
+  std::string formatted_location_;
 };
 
 bool IsValidUtf8(std::string_view text);
