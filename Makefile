@@ -7,7 +7,11 @@ FUZZ_SECONDS ?= 60
 
 DEPS_GUI = $(if $(filter ON,$(GUI)),gui,)
 
-.PHONY: all build run test bench fuzz install clean
+.PHONY: all build run test bench fuzz install clean win32 win32-test
+
+WIN32_BUILD  ?= build-win32
+WIN32_TBUILD ?= build-win32-test
+WIN32_CMAKE   = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKORVEL_GUI=OFF
 
 all: build
 
@@ -26,6 +30,19 @@ test:
 	cmake --build $(TBUILD) -j $(JOBS)
 	cd $(TBUILD) && ctest --output-on-failure -j $(JOBS)
 
+# korvel.exe, korvel-sweep.exe and Manual.html for 32-bit Windows, in $(WIN32_BUILD)/bin.
+win32:
+	tools/install-deps core mingw
+	cmake -S . -B $(WIN32_BUILD) $(WIN32_CMAKE) -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
+	cmake --build $(WIN32_BUILD) -j $(JOBS)
+
+# Only the Windows tests, under Wine (make test runs them too once Wine is here).
+win32-test:
+	tools/install-deps core win32
+	cmake -S . -B $(WIN32_TBUILD) $(WIN32_CMAKE) -DCMAKE_BUILD_TYPE=Debug -DKORVEL_TESTS=ON -DKORVEL_WERROR=ON
+	cmake --build $(WIN32_TBUILD) -j $(JOBS)
+	tools/wine-test $(WIN32_TBUILD)
+
 bench:
 	tools/install-deps core bench
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_GUI=$(GUI) -DKORVEL_TESTS=OFF -DKORVEL_BENCH=ON
@@ -42,4 +59,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(TBUILD) build-bench build-fuzz
+	rm -rf $(BUILD) $(TBUILD) build-bench build-fuzz $(WIN32_BUILD) $(WIN32_TBUILD)

@@ -7,10 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
-
-#include <stdlib.h>
 
 #include "scan/text_utils.h"
 #include "settings/history.h"
@@ -58,8 +57,11 @@ class FakeHistoryBox : public HistoryBox {
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korvel-settings-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    // create_directory fails on an existing name, so a made folder is ours.
+    std::random_device random;
+    const auto base = std::filesystem::temp_directory_path();
+    do path_ = base / ("korvel-settings-" + std::to_string(random()));
+    while (!std::filesystem::create_directory(path_));
   }
   ~TempFolder() {
     std::error_code ec;

@@ -1,0 +1,52 @@
+#pragma once
+// Every resource, control and command id of the program, in one place.
+// The dialog templates, menu and accelerator table in res/templates.cpp and
+// the message maps in app/ use these names.
+
+namespace korvel {
+
+// Dialog button ids of the window system; Enter and Escape raise them.
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+
+// Dialog templates.
+inline constexpr int IDD_ABOUTBOX = 100;
+inline constexpr int IDD_KORVEL_DIALOG = 102;
+
+// Icons and the about-box bitmap.
+inline constexpr int IDR_MAINFRAME = 128;  // program icon
+inline constexpr int IDB_BANNER = 129;
+inline constexpr int IDI_EXIT = 130;
+inline constexpr int IDI_SWEEP_FILE = 131;
+inline constexpr int IDI_SWEEP_FOLDER = 132;
+inline constexpr int IDI_REMOVE_ALL = 133;
+inline constexpr int IDI_REMOVE_ITEM = 134;
+
+// Menu bar and accelerator table of the main dialog.
+inline constexpr int IDR_MAIN_MENU = 135;
+inline constexpr int IDR_ACCELERATORS = 136;
+
+// Controls of the main dialog.
+inline constexpr int IDC_RESULTS = 1000;
+inline constexpr int IDC_KEYWORDS = 1002;
+inline constexpr int IDC_EXTENSIONS = 1003;
+inline constexpr int IDC_LOCAL = 1004;
+inline constexpr int IDC_REMOVE_ITEM = 1008;
+inline constexpr int IDC_REMOVE_ALL = 1011;
+inline constexpr int IDC_SWEEP_FILE = 1012;
+inline constexpr int IDC_SWEEP_FOLDER = 1013;
+inline constexpr int IDC_EXIT = 1014;
+inline constexpr int IDC_CLEAR_KEYWORDS = 1015;
+inline constexpr int IDC_CLEAR_EXTENSIONS = 1016;
+// Controls without an id of their own (labels, group boxes, pictures).
+inline constexpr int IDC_STATIC = -1;
+
+// Menu commands.
+inline constexpr int ID_FILE_EXIT = 32771;
+inline constexpr int ID_HELP_MANUAL = 32772;
+inline constexpr int ID_HELP_ABOUT = 32773;
+inline constexpr int ID_SWEEP_FILE = 32775;
+inline constexpr int ID_SWEEP_FOLDER = 32776;
+inline constexpr int ID_FILE_EXPORT = 32780;
+
+}  // namespace korvel

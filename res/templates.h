@@ -1,0 +1,24 @@
+#pragma once
+// The program's resources as data: dialog templates 100 and 102, menu 135,
+// accelerator table 136, the icons and the about-box bitmap, and the tooltip
+// texts of the main dialog. Look them up by id with the Find* functions of
+// ui/resource_types.h.
+#include <span>
+#include <string_view>
+
+#include "ui/resource_types.h"
+
+namespace korvel {
+
+struct ToolTipText {
+  int control;
+  std::string_view text;
+};
+
+// The main dialog's tooltips, in the order they are added.
+std::span<const ToolTipText> MainDialogToolTips();
+
+std::span<const DialogTemplate> AllDialogTemplates();
+std::span<const IconResource> AllIcons();
+
+}  // namespace korvel

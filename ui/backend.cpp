@@ -1,0 +1,144 @@
+#include "ui/backend.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "ui/wnd.h"
+
+namespace korvel {
+namespace {
+
+struct Installed {
+  Backend* backend = nullptr;
+  Prompts* prompts = nullptr;
+  Desktop* desktop = nullptr;
+};
+
+Installed& Current() {
+  static Installed installed;
+  return installed;
+}
+
+// The dialog's layer object, which receives its controls' notifications.
+CWnd* DialogWnd(HWND window) {
+  if (window == nullptr) return nullptr;
+  DialogPeer* dialog = window->Dialog();
+  return dialog != nullptr ? dialog->Wnd() : nullptr;
+}
+
+}  // namespace
+
+WindowPeer::WindowPeer(ControlKind kind, int id, WindowPeer* parent)
+    : kind_(kind), id_(id), parent_(parent) {}
+
+WindowPeer::~WindowPeer() { Unbind(); }
+
+void WindowPeer::Unbind() {
+  if (attached_ != nullptr) attached_->m_hWnd = nullptr;
+  attached_ = nullptr;
+  if (generic_) generic_->m_hWnd = nullptr;
+  generic_.reset();
+}
+
+DialogPeer* WindowPeer::Dialog() {
+  if (kind_ == ControlKind::Dialog) return static_cast<DialogPeer*>(this);
+  return parent_ != nullptr ? parent_->Dialog() : nullptr;
+}
+
+Backend& CurrentBackend() {
+  if (Current().backend == nullptr) throw std::logic_error("no window backend is installed");
+  return *Current().backend;
+}
+
+bool HasBackend() { return Current().backend != nullptr; }
+
+Desktop& CurrentDesktop() {
+  if (Current().desktop != nullptr) return *Current().desktop;
+  return CurrentBackend().GetDesktop();
+}
+
+Prompts& CurrentPrompts() {
+  if (Current().prompts != nullptr) return *Current().prompts;
+  return CurrentBackend().GetPrompts();
+}
+
+ScopedBackend::ScopedBackend(Backend& backend)
+    : previous_(std::exchange(Current().backend, &backend)) {}
+ScopedBackend::~ScopedBackend() { Current().backend = previous_; }
+
+ScopedPrompts::ScopedPrompts(Prompts& prompts)
+    : previous_(std::exchange(Current().prompts, &prompts)) {}
+ScopedPrompts::~ScopedPrompts() { Current().prompts = previous_; }
+
+ScopedDesktop::ScopedDesktop(Desktop& desktop)
+    : previous_(std::exchange(Current().desktop, &desktop)) {}
+ScopedDesktop::~ScopedDesktop() { Current().desktop = previous_; }
+
+bool PreTranslateInput(MSG& msg) {
+  // From the target up to its dialog, as the framework walks the window tree.
+  for (HWND window = msg.hwnd; window != nullptr;
+       window = window->Kind() == ControlKind::Dialog ? nullptr : window->Parent()) {
+    CWnd* wnd = window->Wnd();
+    if (wnd != nullptr && wnd->PreTranslateMessage(&msg)) return true;
+  }
+  return false;
+}
+
+bool RouteKeyDown(HWND target, UINT virtualKey, BYTE modifiers) {
+  MSG msg;
+  msg.hwnd = target;
+  msg.message = (modifiers & FALT) != 0 ? WM_SYSKEYDOWN : WM_KEYDOWN;
+  msg.wParam = virtualKey;
+  msg.modifiers = modifiers;
+  return PreTranslateInput(msg);
+}
+
+void SendClicked(HWND button) {
+  if (CWnd* dialog = DialogWnd(button))
+    dialog->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(button->Id()), BN_CLICKED),
+                        reinterpret_cast<LPARAM>(button));
+}
+
+void SendKillFocus(HWND combo) {
+  if (CWnd* dialog = DialogWnd(combo))
+    dialog->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(combo->Id()), CBN_KILLFOCUS),
+                        reinterpret_cast<LPARAM>(combo));
+}
+
+LRESULT SendNotify(HWND control, UINT code) {
+  CWnd* dialog = DialogWnd(control);
+  if (dialog == nullptr) return 0;
+  NMHDR header{control, static_cast<UINT>(control->Id()), code};
+  return dialog->SendMessage(WM_NOTIFY, static_cast<WPARAM>(control->Id()),
+                             reinterpret_cast<LPARAM>(&header));
+}
+
+void SendMenuCommand(HWND dialog, UINT command) {
+  if (CWnd* wnd = DialogWnd(dialog)) wnd->SendMessage(WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+void SendDropFiles(HWND dialog, std::vector<std::string> paths) {
+  CWnd* wnd = DialogWnd(dialog);
+  if (wnd == nullptr) return;
+  DropFiles drop{std::move(paths)};
+  wnd->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(&drop), 0);
+}
+
+void SendClose(HWND dialog) {
+  if (CWnd* wnd = DialogWnd(dialog)) wnd->SendMessage(WM_CLOSE);
+}
+
+UINT DragQueryFileCount(HDROP drop) {
+  return drop == nullptr || drop->finished ? 0 : static_cast<UINT>(drop->paths.size());
+}
+
+std::string DragQueryFile(HDROP drop, UINT index) {
+  if (index >= DragQueryFileCount(drop)) return {};
+  return drop->paths[index];
+}
+
+void DragFinish(HDROP drop) {
+  if (drop != nullptr) drop->finished = true;
+}
+
+}  // namespace korvel

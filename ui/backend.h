@@ -1,0 +1,195 @@
+#pragma once
+// The contract between the layer and a backend (Qt, Win32, headless).
+//
+// A backend realises dialog templates as windows made of peers, one peer per
+// control; the layer's CWnd objects wrap the peers as framework objects wrap
+// window handles. The backend runs the modal loop and turns the user's input
+// into the layer's messages with the Route*/Send* functions at the end of
+// this header. See ui/README.md.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/desktop.h"
+#include "ui/messages.h"
+#include "ui/resource_types.h"
+
+namespace korvel {
+
+class CWnd;
+class DialogPeer;
+class ToolTipPeer;
+
+// The backend side of one window: a dialog, a control or a tooltip.
+class WindowPeer {
+ public:
+  WindowPeer(ControlKind kind, int id, WindowPeer* parent);
+  virtual ~WindowPeer();  // unbinds the layer object, if any
+  WindowPeer(const WindowPeer&) = delete;
+  WindowPeer& operator=(const WindowPeer&) = delete;
+
+  ControlKind Kind() const { return kind_; }
+  int Id() const { return id_; }                 // control id; the template id for a dialog
+  WindowPeer* Parent() const { return parent_; }  // the dialog of a control; a dialog's owner
+  DialogPeer* Dialog();                           // this dialog, or the one holding this control
+  CWnd* Wnd() const { return attached_; }         // the layer object bound to this peer
+  // Cuts the link to the layer's objects; a backend that keeps a destroyed
+  // window's peers (to inspect them) calls it for each.
+  void Unbind();
+
+  virtual std::string GetText() const = 0;  // caption, label, or a combo box's edit field
+  virtual void SetText(const std::string& text) = 0;
+  virtual void Enable(bool enable) = 0;
+  virtual bool IsEnabled() const = 0;
+  virtual void SetFocus() = 0;
+
+ private:
+  friend class CWnd;
+  ControlKind kind_;
+  int id_;
+  WindowPeer* parent_;
+  CWnd* attached_ = nullptr;
+  std::unique_ptr<CWnd> generic_;  // what CWnd::FromHandle hands out when nothing is bound
+};
+
+class DialogPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  // The control with this id, or null.
+  virtual WindowPeer* Item(int id) = 0;
+  // Runs until EndModalLoop; the owner is disabled meanwhile by the layer.
+  virtual void RunModalLoop() = 0;
+  // Ends the loop once the current message has been handled.
+  virtual void EndModalLoop() = 0;
+  virtual void SetIcon(HICON icon, bool big) = 0;
+  // A tooltip control for this dialog, owned by it.
+  virtual ToolTipPeer& CreateToolTip() = 0;
+};
+
+class ListPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  virtual int GetItemCount() const = 0;
+  virtual int InsertItem(int index, const std::string& text) = 0;  // past the end appends
+  virtual bool SetItemText(int row, int column, const std::string& text) = 0;
+  virtual std::string GetItemText(int row, int column) const = 0;  // "" outside
+  virtual bool DeleteItem(int row) = 0;
+  virtual void DeleteAllItems() = 0;
+  virtual int InsertColumn(int index, const std::string& heading, int format, int width) = 0;
+  virtual int GetColumnCount() const = 0;
+  virtual DWORD GetExtendedStyle() const = 0;
+  virtual void SetExtendedStyle(DWORD styles) = 0;
+  virtual void SetSelected(int row, bool selected) = 0;  // single selection
+  virtual bool IsSelected(int row) const = 0;
+  virtual int NextSelected(int after) const = 0;  // -1 when none
+};
+
+class ComboPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  virtual int GetCount() const = 0;
+  virtual std::string GetItem(int index) const = 0;
+  virtual int InsertItem(int index, const std::string& text) = 0;  // -1 appends
+  virtual int GetCurSel() const = 0;
+  // Selects an item and puts its text in the edit field; -1 clears both.
+  virtual void SetCurSel(int index) = 0;
+  // Empties the list and the edit field.
+  virtual void ResetContent() = 0;
+};
+
+class ButtonPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  virtual int GetCheck() const = 0;
+  virtual void SetCheck(int state) = 0;  // 0 or 1
+  virtual void SetIcon(HICON icon) = 0;
+};
+
+class ToolTipPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  virtual void AddTool(HWND tool, const std::string& text) = 0;
+  virtual void Activate(bool active) = 0;
+  virtual void RelayEvent(const MSG& msg) = 0;
+  virtual int GetToolCount() const = 0;
+  virtual std::string GetToolText(HWND tool) const = 0;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  // Creates the dialog window and every control of its template, in template
+  // order, hidden until RunModalLoop shows it. `owner` may be null.
+  virtual DialogPeer& CreateDialogWindow(const DialogTemplate& dialogTemplate, HWND owner) = 0;
+  // Destroys a window made by CreateDialogWindow and its controls; the focus
+  // goes back to where it was in the owner.
+  virtual void DestroyDialogWindow(DialogPeer& dialog) = 0;
+  virtual HWND GetFocus() = 0;
+  virtual Desktop& GetDesktop() = 0;
+  virtual Prompts& GetPrompts() = 0;
+};
+
+// The installed backend; throws std::logic_error when none is.
+Backend& CurrentBackend();
+bool HasBackend();
+
+// Installs a backend for a scope (RunApplication does this itself).
+class ScopedBackend {
+ public:
+  explicit ScopedBackend(Backend& backend);
+  ~ScopedBackend();
+  ScopedBackend(const ScopedBackend&) = delete;
+  ScopedBackend& operator=(const ScopedBackend&) = delete;
+
+ private:
+  Backend* previous_;
+};
+
+// Replaces the backend's prompts (or desktop services) for a scope, e.g. real
+// windows with scripted message boxes in a test.
+class ScopedPrompts {
+ public:
+  explicit ScopedPrompts(Prompts& prompts);
+  ~ScopedPrompts();
+  ScopedPrompts(const ScopedPrompts&) = delete;
+  ScopedPrompts& operator=(const ScopedPrompts&) = delete;
+
+ private:
+  Prompts* previous_;
+};
+
+class ScopedDesktop {
+ public:
+  explicit ScopedDesktop(Desktop& desktop);
+  ~ScopedDesktop();
+  ScopedDesktop(const ScopedDesktop&) = delete;
+  ScopedDesktop& operator=(const ScopedDesktop&) = delete;
+
+ private:
+  Desktop* previous_;
+};
+
+// Input, from the backend's modal loop to the layer. Each does nothing when
+// the window has no layer object bound.
+
+// A key press on `target` (the focused control, or the dialog). Runs the
+// layer's pre-translation: the dialogs' PreTranslateMessage, the
+// application's ProcessMessageFilter with the accelerators, then Enter and
+// Escape. True: the layer consumed the key; false: the control handles it.
+bool RouteKeyDown(HWND target, UINT virtualKey, BYTE modifiers);
+// Runs any message through the pre-translation (RouteKeyDown builds the MSG).
+bool PreTranslateInput(MSG& msg);
+// BN_CLICKED from a button (a check box has already changed its state).
+void SendClicked(HWND button);
+// CBN_KILLFOCUS from a combo box that lost the focus.
+void SendKillFocus(HWND combo);
+// WM_NOTIFY with `code` (NM_DBLCLK, NM_RDBLCLK) from a control.
+LRESULT SendNotify(HWND control, UINT code);
+// A menu item's command (WM_COMMAND, HIWORD 0).
+void SendMenuCommand(HWND dialog, UINT command);
+// WM_DROPFILES with the dropped paths.
+void SendDropFiles(HWND dialog, std::vector<std::string> paths);
+// The close box (WM_CLOSE).
+void SendClose(HWND dialog);
+
+}  // namespace korvel
