@@ -8,6 +8,7 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -89,22 +90,24 @@ bool OutputFile::Open(const std::string& requested, std::string& error) {
     error = "is a folder";
     return false;
   }
-  std::string pattern = FolderOf(requested) + "\\~" + NameOf(requested) + ".XXXXXX";
-  for (int attempt = 0; attempt < 100 && stream_ == stdout; ++attempt) {
+  const std::string pattern = FolderOf(requested) + "\\~" + NameOf(requested) + ".XXXXXX";
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     std::string name = pattern;
-    if (_mktemp_s(name.data(), name.size() + 1) != 0) break;
-    std::FILE* file = std::fopen(name.c_str(), "wbx");
-    if (file != nullptr) {
-      stream_ = file;
-      temp_path_ = name;
-    } else if (errno != EEXIST) {
-      break;
-    }
+    if (_mktemp(name.data()) == nullptr) break;
+    fd = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd >= 0) temp_path_ = name;
+    else if (errno != EEXIST) break;
   }
-  if (stream_ == stdout) {
+  std::FILE* file = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+  if (file == nullptr) {
     error = std::strerror(errno);
+    if (fd >= 0) _close(fd);
+    Discard();
     return false;
   }
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  stream_ = file;
   path_ = requested;
   return true;
 }

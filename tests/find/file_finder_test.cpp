@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "find/special_folders.h"
 #include "temp_tree.h"
 
 namespace korvel {
@@ -118,8 +119,10 @@ TEST_F(FileFinderTest, SettersRefuseBadInputAndKeepTheOldValue) {
 TEST_F(FileFinderTest, DirectoryGetsAFinalSeparatorAndKeepsItsText) {
   tree.Folder("Sub Dir");
   std::string path = tree.Path("Sub Dir");
-  EXPECT_EQ(FileFinder(Record, ("  " + path + "\t").c_str(), "", "").Directory(), path + "/");
-  EXPECT_EQ(FileFinder(Record, (path + "/").c_str(), "", "").Directory(), path + "/");
+  EXPECT_EQ(FileFinder(Record, ("  " + path + "\t").c_str(), "", "").Directory(),
+            path + testing::kSeparator);
+  EXPECT_EQ(FileFinder(Record, (path + "/").c_str(), "", "").Directory(),
+            path + testing::kSeparator);
   // The existence test does not ask for a folder on Windows; here a path
   // with a final separator exists only as a folder.
   EXPECT_EQ(ThrownMessage(Record, "", "", ""), kDirectoryMessage);
@@ -127,9 +130,19 @@ TEST_F(FileFinderTest, DirectoryGetsAFinalSeparatorAndKeepsItsText) {
 }
 
 TEST_F(FileFinderTest, SpecialTokensResolveInAnyCaseWithBlanksAround) {
-  EXPECT_EQ(FileFinder(Record, " -Win ", "", "").Directory(), "/etc/");
-  EXPECT_EQ(FileFinder(Record, "-SYS", "", "").Directory(), "/usr/lib/");
-  EXPECT_EQ(FileFinder(Record, "-root", "", "").Directory(), "/");
+  const std::string windows = SpecialFolderPath(SpecialFolder::Windows);
+  EXPECT_EQ(FileFinder(Record, " -Win ", "", "").Directory(), windows);
+  EXPECT_EQ(FileFinder(Record, "-SYS", "", "").Directory(),
+            SpecialFolderPath(SpecialFolder::System));
+  EXPECT_EQ(FileFinder(Record, "-root", "", "").Directory(),
+            SpecialFolderPath(SpecialFolder::Root));
+#ifdef _WIN32
+  EXPECT_EQ(SpecialFolderPath(SpecialFolder::Root), windows.substr(0, 3));  // the drive root
+#else
+  EXPECT_EQ(windows, "/etc/");
+  EXPECT_EQ(SpecialFolderPath(SpecialFolder::System), "/usr/lib/");
+  EXPECT_EQ(SpecialFolderPath(SpecialFolder::Root), "/");
+#endif
   // Only the whole text is a token.
   EXPECT_EQ(ThrownMessage(Record, "-win/x-no-such", "", ""), kDirectoryMessage);
 }
@@ -186,9 +199,9 @@ class WalkTest : public FileFinderTest {
                           {"docs", 0x10},      {"b.htm", 0x21},   {"zip", 0x810},
                           {"link", 0x410},     {"...", 0x10},     {"locked", 0x16},
                           {"sparse", 0x2010},  {"Doc2", 0xB7},    {"odd", 0x35}};
-    listing.folders[r + "docs/"] = {{"c.txt", 0x20}, {"deep", 0x30}, {"d.htm", 0x20}};
-    listing.folders[r + "docs/deep/"] = {{"e.txt", 0x20}};
-    listing.folders[r + "Doc2/"] = {{"f", 0x20}};
+    listing.folders[P("docs/")] = {{"c.txt", 0x20}, {"deep", 0x30}, {"d.htm", 0x20}};
+    listing.folders[P("docs/deep/")] = {{"e.txt", 0x20}};
+    listing.folders[P("Doc2/")] = {{"f", 0x20}};
     // "locked/" is not in the map: it cannot be listed.
   }
   Strings Run(int mode, const char* pattern = "", const char* query = "") {
