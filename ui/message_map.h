@@ -104,7 +104,7 @@ constexpr MessageMapEntry RawEntry(UINT message) {
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                              \
   const ::korvel::MessageMap* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
   const ::korvel::MessageMap* theClass::GetThisMessageMap() {                               \
-    using ThisClass = theClass;                                                             \
+    using ThisClass [[maybe_unused]] = theClass;                                                       \
     using TheBaseClass = baseClass;                                                         \
     static constexpr ::korvel::MessageMapEntry entries[] = {
 #define END_MESSAGE_MAP()                                                             \

@@ -19,28 +19,28 @@ bool ButtonOffered(UINT type, int button) {
 
 }  // namespace
 
-ScriptedPrompts& ScriptedPrompts::AnswerMessageBox(int button) {
-  answers_.push_back({Kind::MessageBox, button, std::nullopt});
+ScriptedPrompts& ScriptedPrompts::AnswerMessageBox(int button, std::function<void()> meanwhile) {
+  answers_.push_back({Kind::MessageBox, button, std::nullopt, std::move(meanwhile)});
   return *this;
 }
 
 ScriptedPrompts& ScriptedPrompts::AnswerFileDialog(std::string path) {
-  answers_.push_back({Kind::FileDialog, 0, std::move(path)});
+  answers_.push_back({Kind::FileDialog, 0, std::move(path), nullptr});
   return *this;
 }
 
 ScriptedPrompts& ScriptedPrompts::CancelFileDialog() {
-  answers_.push_back({Kind::FileDialog, 0, std::nullopt});
+  answers_.push_back({Kind::FileDialog, 0, std::nullopt, nullptr});
   return *this;
 }
 
 ScriptedPrompts& ScriptedPrompts::AnswerFolderDialog(std::string folder) {
-  answers_.push_back({Kind::FolderDialog, 0, std::move(folder)});
+  answers_.push_back({Kind::FolderDialog, 0, std::move(folder), nullptr});
   return *this;
 }
 
 ScriptedPrompts& ScriptedPrompts::CancelFolderDialog() {
-  answers_.push_back({Kind::FolderDialog, 0, std::nullopt});
+  answers_.push_back({Kind::FolderDialog, 0, std::nullopt, nullptr});
   return *this;
 }
 
@@ -63,6 +63,7 @@ int ScriptedPrompts::MessageBox(HWND, const std::string& text, const std::string
   messageBoxes_.push_back({text, caption, type, answer.button});
   if (!ButtonOffered(type, answer.button))
     Fail("message box \"" + text + "\" has no button " + std::to_string(answer.button));
+  if (answer.meanwhile) answer.meanwhile();
   return answer.button;
 }
 

@@ -4,6 +4,7 @@
 // (or an answer the prompt could not give) is a ScriptError. Usable on its own
 // (ScopedPrompts) in front of a real backend's windows.
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,8 +33,9 @@ struct FolderDialogShown {
 
 class ScriptedPrompts : public Prompts {
  public:
-  // The next message box is answered with `button` (IDOK, IDYES, IDNO...).
-  ScriptedPrompts& AnswerMessageBox(int button);
+  // The next message box is answered with `button` (IDOK, IDYES, IDNO...);
+  // `meanwhile` runs while the box is up, as if the user did something else.
+  ScriptedPrompts& AnswerMessageBox(int button, std::function<void()> meanwhile = nullptr);
   // The next open or save dialog returns `path` as typed: a save dialog adds
   // its default extension as the desktop's would.
   ScriptedPrompts& AnswerFileDialog(std::string path);
@@ -59,6 +61,7 @@ class ScriptedPrompts : public Prompts {
     Kind kind;
     int button = 0;
     std::optional<std::string> path;
+    std::function<void()> meanwhile;
   };
   Answer Next(Kind kind, const std::string& shown);
   [[noreturn]] void Fail(const std::string& what);

@@ -1,0 +1,84 @@
+#pragma once
+// The main dialog: the result list, the folder options, the task buttons.
+// Every sweep receives it; the settings are loaded into it and saved from it.
+#include <string>
+
+#include "app/combo_history.h"
+#include "scan/sweep_dialog.h"
+#include "settings/settings.h"
+#include "ui/controls.h"
+#include "ui/dialog.h"
+
+namespace korvel {
+
+class CMainDlg : public CDialog, public SweepDialog, public SettingsDialog {
+ public:
+  explicit CMainDlg(CWnd* pParent = nullptr);
+
+  // SweepDialog
+  void AddResultRow(const std::string& address, const std::string& location) override;
+  std::string KeywordText() override;
+  std::string ExtensionText() override;
+  bool IsLocalSweep() override;
+  void ShowWarning(const std::string& text) override;
+  int BeginWaitCursor() override;
+  void RestoreCursor(int previous) override;
+  void AddKeywordsToHistory() override;
+  void AddExtensionsToHistory() override;
+
+  // SettingsDialog
+  HistoryBox& KeywordHistory() override { return m_keywordHistory; }
+  HistoryBox& ExtensionHistory() override { return m_extensionHistory; }
+  int GetLocalCheck() override;
+  void SetLocalCheck(int state) override;
+
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
+  virtual void OnDropFiles(HDROP hDropInfo);
+
+  // Commands (main_dlg_commands.cpp).
+  void OnExport();
+  void OnExit();
+  void OnSweepFile();
+  void OnSweepFolder();
+  void OnManual();
+  void OnAbout();
+  void OnRemoveItem();
+  void OnRemoveAll();
+  void OnClearKeywords();
+  void OnClearExtensions();
+  void OnDblclkResults(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnRdblclkResults(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnKillFocusKeywords();
+  void OnKillFocusExtensions();
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void CreateToolTips();
+  void RemoveSelectedRow();
+  void ExploreSelectedRowFolder();
+
+  HICON m_hIcon;
+  CListCtrl m_lstResults;
+  CComboBox m_cboKeywords;
+  CComboBox m_cboExtensions;
+  CButton m_chkLocal;
+  CButton m_btnSweepFile;
+  CButton m_btnSweepFolder;
+  CButton m_btnRemoveItem;
+  CButton m_btnRemoveAll;
+  CButton m_btnExit;
+  CButton m_btnClearKeywords;
+  CButton m_btnClearExtensions;
+  CToolTipCtrl m_ttcToolTips;
+  ComboHistory m_keywordHistory{m_cboKeywords};
+  ComboHistory m_extensionHistory{m_cboExtensions};
+};
+
+}  // namespace korvel

@@ -1,0 +1,165 @@
+// The main dialog's commands: each maps one user action onto the core.
+#include <filesystem>
+#include <string>
+
+#include "app/about_dlg.h"
+#include "app/folder_dialog.h"
+#include "app/main_dlg.h"
+#include "app/texts.h"
+#include "find/folder_sweep.h"
+#include "scan/file_sweep.h"
+#include "scan/text_utils.h"
+#include "settings/export.h"
+#include "settings/history.h"
+#include "ui/desktop.h"
+#include "ui/file_dialog.h"
+
+namespace korvel {
+namespace {
+
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// A folder path as the folder sweep takes it: ending in a separator.
+std::string WithFinalSeparator(std::string folder) {
+  if (folder.empty() || !IsPathSeparator(folder.back())) folder += kPathSeparator;
+  return folder;
+}
+
+bool FolderExists(const std::string& folder) {
+  std::string probe = WithFinalSeparator(folder);
+#ifdef _WIN32
+  for (char& c : probe)
+    if (c == '/') c = '\\';
+#endif
+  std::error_code error;
+  return std::filesystem::exists(probe, error);
+}
+
+}  // namespace
+
+void CMainDlg::OnSweepFile() {
+  CFileDialog dlg(TRUE, nullptr, texts::kSweepFileName, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                  texts::kSweepFileFilter, this);
+  if (dlg.DoModal() != IDOK) return;
+  SweepFile(*this, dlg.GetPathName());
+  MessageBeep(MB_ICONASTERISK);
+}
+
+void CMainDlg::OnSweepFolder() {
+  CFolderDialog dlg(nullptr, nullptr, this, BIF_RETURNONLYFSDIRS);
+  if (dlg.DoModal() != IDOK) return;
+  SweepFolder(*this, WithFinalSeparator(dlg.GetFolderPath()));
+  MessageBeep(MB_ICONASTERISK);
+}
+
+void CMainDlg::OnDropFiles(HDROP hDropInfo) {
+  const bool dropped = DragQueryFileCount(hDropInfo) > 0;
+  const std::string path = DragQueryFile(hDropInfo, 0);
+  DragFinish(hDropInfo);
+  if (!dropped) return;  // nothing to sweep, least of all the root an empty path would become
+
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error)) {
+    SweepFile(*this, path);
+  } else {
+    // A folder, or anything whose status cannot be read: the folder sweep reports it.
+    SweepFolder(*this, WithFinalSeparator(path));
+  }
+  MessageBeep(MB_ICONASTERISK);
+}
+
+void CMainDlg::OnExit() { OnCancel(); }
+
+void CMainDlg::RemoveSelectedRow() {
+  if (m_lstResults.GetItemCount() == 0) return;
+  const int selected = m_lstResults.GetNextItem(-1, LVNI_SELECTED);
+  if (selected >= 0) m_lstResults.DeleteItem(selected);
+}
+
+void CMainDlg::OnRemoveItem() { RemoveSelectedRow(); }
+
+void CMainDlg::OnDblclkResults(NMHDR*, LRESULT* pResult) {
+  RemoveSelectedRow();
+  *pResult = 0;
+}
+
+void CMainDlg::OnRemoveAll() {
+  if (MessageBox(texts::kRemoveAllQuestion, texts::kCaptionQuestion, MB_YESNO | MB_ICONQUESTION) ==
+      IDYES)
+    m_lstResults.DeleteAllItems();
+}
+
+void CMainDlg::ExploreSelectedRowFolder() {
+  if (m_lstResults.GetItemCount() == 0) return;
+  const int columns = m_lstResults.GetHeaderCtrl()->GetItemCount();
+  const int selected = m_lstResults.GetNextItem(-1, LVNI_SELECTED);
+  if (selected < 0) return;
+  const std::string folder = FolderPart(m_lstResults.GetItemText(selected, columns - 1));
+  // A location without a folder part has nothing to show.
+  if (folder.empty() || !FolderExists(folder)) return;
+  ShellExecute(this, "explore", folder);
+}
+
+void CMainDlg::OnRdblclkResults(NMHDR*, LRESULT* pResult) {
+  ExploreSelectedRowFolder();
+  *pResult = 0;
+}
+
+void CMainDlg::OnClearKeywords() { m_cboKeywords.ResetContent(); }
+
+void CMainDlg::OnClearExtensions() { m_cboExtensions.ResetContent(); }
+
+void CMainDlg::OnKillFocusKeywords() {
+  m_cboKeywords.SetWindowText(NormalizeKeywords(m_cboKeywords.GetWindowText()));
+}
+
+void CMainDlg::OnKillFocusExtensions() {
+  m_cboExtensions.SetWindowText(NormalizeExtensions(m_cboExtensions.GetWindowText()));
+}
+
+void CMainDlg::OnAbout() {
+  CAboutDlg dlg;
+  dlg.DoModal();
+}
+
+void CMainDlg::OnManual() {
+  const std::string manual = ProgramFolder() + kPathSeparator + texts::kManualFile;
+  if (ShellExecute(this, "open", manual) <= 32)
+    MessageBox(texts::kNoHelp, texts::kCaptionHelpNotInstalled, MB_ICONHAND | MB_OK);
+}
+
+void CMainDlg::OnExport() {
+  if (m_lstResults.GetItemCount() == 0) return;
+  CFileDialog dlg(FALSE, texts::kExportExtension, texts::kExportFileName, OFN_HIDEREADONLY,
+                  texts::kExportFilter, this);
+  if (dlg.DoModal() != IDOK) return;
+  const std::string path = dlg.GetPathName();
+
+  switch (ProbeExportPath(path)) {
+    case ExportPathState::PathInvalid:
+      MessageBox(texts::kInvalidPath, texts::kCaptionWarning, MB_OK | MB_ICONEXCLAMATION);
+      return;
+    case ExportPathState::PathExists:
+      if (MessageBox(texts::kOverwriteQuestion, texts::kCaptionWarning,
+                     MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES)
+        return;
+      break;
+    case ExportPathState::PathWritable:
+      break;
+  }
+
+  // The column before the last: the address.
+  const int column = m_lstResults.GetHeaderCtrl()->GetItemCount() - 2;
+  const bool written = WriteExportFile(
+      path, [this] { return static_cast<std::size_t>(m_lstResults.GetItemCount()); },
+      [this, column](std::size_t row) {
+        return m_lstResults.GetItemText(static_cast<int>(row), column);
+      });
+  if (!written) MessageBox(texts::kExportFailed, texts::kCaptionWarning, MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace korvel

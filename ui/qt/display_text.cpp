@@ -1,0 +1,86 @@
+#include "ui/qt/display_text.h"
+
+#include <QFile>
+
+namespace korvel::qt {
+namespace {
+
+// Windows-1252 for 0x80..0x9F; 0xA0..0xFF equal their Latin-1 code points.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+char16_t SingleByte(unsigned char b) {
+  if (b >= 0x80 && b < 0xA0) return kCp1252High[b - 0x80];
+  return b;
+}
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Length of the valid UTF-8 sequence starting at s[i], or 0 when there is none.
+std::size_t Utf8Length(std::string_view s, std::size_t i, char32_t& cp) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  std::size_t n;
+  char32_t min;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    n = 2, cp = b0 & 0x1F, min = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    n = 3, cp = b0 & 0x0F, min = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    n = 4, cp = b0 & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + n > s.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if (!IsContinuation(b)) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+}  // namespace
+
+QString DisplayText(std::string_view bytes) {
+  QString out;
+  out.reserve(static_cast<qsizetype>(bytes.size()));
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      out.append(QChar(static_cast<char16_t>(b)));
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    const std::size_t n = Utf8Length(bytes, i, cp);
+    if (n == 0) {
+      out.append(QChar(SingleByte(b)));
+      ++i;
+    } else {
+      out.append(QString::fromUcs4(&cp, 1));
+      i += n;
+    }
+  }
+  return out;
+}
+
+std::string TextBytes(const QString& text) {
+  const QByteArray utf8 = text.toUtf8();
+  return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
+
+std::string PathBytes(const QString& path) {
+  const QByteArray bytes = QFile::encodeName(path);
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString PathString(const std::string& bytes) {
+  return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+}  // namespace korvel::qt

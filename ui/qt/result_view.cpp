@@ -1,0 +1,113 @@
+#include "ui/qt/result_view.h"
+
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+#include <QToolTip>
+
+#include "ui/qt/result_model.h"
+
+namespace korvel::qt {
+namespace {
+
+// Whole rows are selected, so no single cell shows a focus frame.
+class RowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->state &= ~QStyle::State_HasFocus;
+  }
+};
+
+}  // namespace
+
+ResultView::ResultView(QWidget* parent) : QTableView(parent), model_(new ResultModel(this)) {
+  setModel(model_);
+  setItemDelegate(new RowDelegate(this));
+  setShowGrid(true);
+  setSelectionBehavior(SelectRows);
+  setSelectionMode(SingleSelection);
+  setEditTriggers(NoEditTriggers);
+  setSortingEnabled(false);
+  setWordWrap(false);
+  setTextElideMode(Qt::ElideRight);
+  setTabKeyNavigation(false);  // Tab leaves the list for the next control
+  setHorizontalScrollMode(ScrollPerPixel);
+  setVerticalScrollMode(ScrollPerItem);
+  setCornerButtonEnabled(false);
+  setAlternatingRowColors(false);
+
+  QHeaderView* rows = verticalHeader();
+  rows->hide();
+  // One fixed height for every row keeps a million rows cheap to lay out.
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setDefaultSectionSize(fontMetrics().height() + 3);
+  rows->setMinimumSectionSize(1);
+
+  QHeaderView* columns = horizontalHeader();
+  columns->setSectionsClickable(false);
+  columns->setSectionsMovable(false);
+  columns->setHighlightSections(false);
+  columns->setSortIndicatorShown(false);
+  columns->setStretchLastSection(false);
+  columns->setSectionResizeMode(QHeaderView::Interactive);
+  columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+int ResultView::SelectedRow() const {
+  if (!selectionModel()) return -1;
+  int first = -1;
+  for (const QModelIndex& index : selectionModel()->selectedIndexes())
+    if (first < 0 || index.row() < first) first = index.row();
+  return first;
+}
+
+void ResultView::SetColumnWidth(int column, int pixels) {
+  horizontalHeader()->resizeSection(column, pixels);
+}
+
+void ResultView::mousePressEvent(QMouseEvent* event) {
+  model_->Flush();
+  // A press on empty space clears the selection, as in a report list; a
+  // right press selects the row under the pointer like a left one.
+  if (!indexAt(event->position().toPoint()).isValid() && selectionModel())
+    selectionModel()->clearSelection();
+  QTableView::mousePressEvent(event);
+}
+
+void ResultView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTableView::mouseDoubleClickEvent(event);
+  const Qt::MouseButton button = event->button();
+  if (button == Qt::LeftButton || button == Qt::RightButton) emit DoubleClicked(button);
+}
+
+bool ResultView::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    if (!info_tips_) {
+      event->ignore();
+      return true;
+    }
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    if (index.isValid()) {
+      const QString text = model_->data(index, Qt::DisplayRole).toString();
+      const QRect cell = visualRect(index);
+      // The item delegate keeps a margin on both sides of the text.
+      const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+      if (fontMetrics().horizontalAdvance(text) + 2 * margin > cell.width()) {
+        QToolTip::showText(help->globalPos(), text.left(4096), viewport(), cell);
+        return true;
+      }
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+  }
+  return QTableView::viewportEvent(event);
+}
+
+}  // namespace korvel::qt
