@@ -156,10 +156,10 @@ TEST(FileSweepTest, OnlyARegularFileGetsTheCursorAndRows) {
 
 TEST(FileSweepTest, AnAddressIsCutAtItsFirstNul) {
   TempTree tree;
-  tree.File("nul.txt", std::string("x http://a.example/\0tail y", 26));
+  tree.File("cut.txt", std::string("x http://a.example/\0tail y", 26));
   RecordingDialog dialog;
-  SweepFile(dialog, tree.Path("nul.txt"));
-  EXPECT_EQ(dialog.rows, (Strings{"http://a.example/ | " + tree.Path("nul.txt")}));
+  SweepFile(dialog, tree.Path("cut.txt"));
+  EXPECT_EQ(dialog.rows, (Strings{"http://a.example/ | " + tree.Path("cut.txt")}));
 }
 
 }  // namespace
