@@ -217,6 +217,8 @@ class MainWindowTest : public QObject {
       Press(focus, Qt::Key_F11);
       QCOMPARE(List()->Model()->RowCount(), 1);
       QCOMPARE(List()->Model()->Cell(0, 0), std::string("http://b.example/"));
+      Press(focus, Qt::Key_F11);  // no row is selected any more
+      QCOMPARE(List()->Model()->RowCount(), 1);
 
       prompts_->AnswerMessageBox(IDNO);
       Press(focus, Qt::Key_F12);
@@ -277,6 +279,7 @@ class MainWindowTest : public QObject {
       QTest::mouseDClick(viewport, Qt::LeftButton, {}, second);
       QCOMPARE(List()->Model()->RowCount(), 2);
       QCOMPARE(List()->Model()->Cell(1, 0), std::string("three"));
+      QCOMPARE(List()->SelectedRow(), -1);
 
       const QPoint first = List()->visualRect(List()->model()->index(0, 0)).center();
       QTest::mouseClick(viewport, Qt::RightButton, {}, first);

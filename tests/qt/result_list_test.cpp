@@ -106,6 +106,11 @@ class ResultListTest : public QObject {
     view.selectRow(1);
     QCOMPARE(view.SelectedRow(), 1);
     QCOMPARE(view.selectionModel()->selectedRows().size(), 1);
+    // Removing the selected row leaves none selected (Qt would pick the next).
+    view.setCurrentIndex(model.index(1, 0));
+    QCOMPARE(view.SelectedRow(), 1);
+    model.RemoveRow(1);
+    QCOMPARE(view.SelectedRow(), -1);
     QVERIFY(!view.horizontalHeader()->sectionsClickable());
     QVERIFY(!view.isSortingEnabled());
   }

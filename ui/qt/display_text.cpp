@@ -69,6 +69,16 @@ QString DisplayText(std::string_view bytes) {
   return out;
 }
 
+QString WithoutMnemonics(const QString& text) {
+  QString out;
+  out.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
+    out.append(text[i]);
+  }
+  return out;
+}
+
 std::string TextBytes(const QString& text) {
   const QByteArray utf8 = text.toUtf8();
   return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));

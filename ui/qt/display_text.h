@@ -12,6 +12,10 @@ namespace korvel::qt {
 // silently disappears from the display.
 QString DisplayText(std::string_view bytes);
 
+// A static text shows "&x" as an underlined x and "&&" as "&"; a Qt label
+// without a buddy would show the ampersands themselves.
+QString WithoutMnemonics(const QString& text);
+
 // Texts that the user types or the toolkit hands back (field contents, file
 // dialog results) become bytes as UTF-8.
 std::string TextBytes(const QString& text);

@@ -2,10 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
-#include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -15,54 +13,16 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "ui/qt/control_factory.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/dialog_window.h"
 #include "ui/qt/display_text.h"
-#include "ui/qt/group_frame.h"
 #include "ui/qt/qt_backend.h"
 #include "ui/qt/resource_images.h"
 #include "ui/qt/result_model.h"
 #include "ui/qt/result_view.h"
 
 namespace korvel::qt {
-namespace {
-
-constexpr DWORD kStaticTypeMask = 0x1F;
-constexpr DWORD kStaticCenter = 0x0001;
-constexpr DWORD kStaticRight = 0x0002;
-constexpr DWORD kStaticNoPrefix = 0x0080;
-constexpr DWORD kButtonHorizontalMask = 0x0300;
-constexpr DWORD kButtonRight = 0x0200;
-
-// A static text shows "&x" as an underlined x; Qt labels without a buddy
-// would show the ampersand itself.
-QString WithoutMnemonics(const QString& text) {
-  QString out;
-  out.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
-    out.append(text[i]);
-  }
-  return out;
-}
-
-Qt::Alignment LabelAlignment(DWORD style) {
-  Qt::Alignment align = Qt::AlignLeft;
-  if ((style & kStaticTypeMask) == kStaticCenter) align = Qt::AlignHCenter;
-  if ((style & kStaticTypeMask) == kStaticRight) align = Qt::AlignRight;
-  return align | ((style & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop);
-}
-
-Qt::FocusPolicy FocusFor(const ControlTemplate& control) {
-  return (control.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
-}
-
-void ApplyCommonStyles(QWidget* widget, const ControlTemplate& control) {
-  if (control.style & WS_DISABLED) widget->setEnabled(false);
-  if (!(control.style & WS_VISIBLE)) widget->hide();
-}
-
-}  // namespace
 
 std::string WidgetText::Get(const QString& shown) const {
   return shown == shown_ ? bytes_ : TextBytes(shown);
@@ -101,32 +61,10 @@ QtDialogPeer::QtDialogPeer(QtBackend& backend, const DialogTemplate& dialogTempl
   const DialogUnits units(font);
 
   int top = 0;
-  if (dialogTemplate.menu != 0) {
-    if (const MenuTemplate* menu = FindMenuTemplate(dialogTemplate.menu)) {
-      auto* bar = new QMenuBar(window_);
-      bar->setFont(QApplication::font());  // menus use the desktop's font, not the dialog's
-      for (const MenuItemTemplate& popup : menu->items) {
-        auto fill = [this](auto& self, QMenu* into, std::span<const MenuItemTemplate> items) -> void {
-          for (const MenuItemTemplate& item : items) {
-            if (item.separator) {
-              into->addSeparator();
-            } else if (!item.children.empty()) {
-              self(self, into->addMenu(DisplayText(item.text)), item.children);
-            } else {
-              // The text after "\t" is the key's name, shown right-aligned;
-              // the key itself is the accelerator table's, not the action's.
-              QAction* action = into->addAction(DisplayText(item.text));
-              const UINT command = item.command;
-              QObject::connect(action, &QAction::triggered, window_,
-                               [this, command] { SendMenuCommand(this, command); });
-            }
-          }
-        };
-        fill(fill, bar->addMenu(DisplayText(popup.text)), popup.children);
-      }
-      top = bar->sizeHint().height();
-      bar->setGeometry(0, 0, units.X(dialogTemplate.cx), top);
-    }
+  if (const MenuTemplate* menu = dialogTemplate.menu != 0 ? FindMenuTemplate(dialogTemplate.menu) : nullptr) {
+    QMenuBar* bar = CreateMenuBar(*menu, *this, window_);
+    top = bar->sizeHint().height();
+    bar->setGeometry(0, 0, units.X(dialogTemplate.cx), top);
   }
 
   client_ = new QWidget(window_);
@@ -135,98 +73,14 @@ QtDialogPeer::QtDialogPeer(QtBackend& backend, const DialogTemplate& dialogTempl
 
   QWidget* previous = nullptr;
   for (const ControlTemplate& control : dialogTemplate.controls) {
-    const QRect place = units.Rect(control.x, control.y, control.cx, control.cy);
-    const QString text = DisplayText(control.text);
-    QWidget* widget = nullptr;
-    switch (control.kind) {
-      case ControlKind::GroupBox: {
-        auto* box = new GroupFrame(text, client_);
-        if ((control.style & kButtonHorizontalMask) == BS_CENTER) box->setAlignment(Qt::AlignHCenter);
-        if ((control.style & kButtonHorizontalMask) == kButtonRight) box->setAlignment(Qt::AlignRight);
-        widget = box;
-        controls_.push_back(std::make_unique<QtStaticPeer>(control, *this, box));
-        break;
-      }
-      case ControlKind::Label: {
-        auto* label = new QLabel(client_);
-        label->setTextFormat(Qt::PlainText);
-        label->setText((control.style & kStaticNoPrefix) ? text : WithoutMnemonics(text));
-        label->setAlignment(LabelAlignment(control.style));
-        label->setWordWrap(!(control.style & SS_CENTERIMAGE));
-        widget = label;
-        controls_.push_back(std::make_unique<QtStaticPeer>(control, *this, label));
-        break;
-      }
-      case ControlKind::Picture: {
-        auto* picture = new QLabel(client_);
-        picture->setPixmap(ResourceBitmap(control.image));
-        picture->setAlignment((control.style & SS_CENTERIMAGE) ? Qt::AlignCenter
-                                                               : Qt::AlignLeft | Qt::AlignTop);
-        if (control.style & SS_SUNKEN) picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        widget = picture;
-        controls_.push_back(std::make_unique<QtStaticPeer>(control, *this, picture));
-        break;
-      }
-      case ControlKind::Rectangle: {
-        auto* frame = new QFrame(client_);
-        frame->setFrameStyle(((control.style & SS_SUNKEN) ? QFrame::Panel : QFrame::Box) |
-                             QFrame::Sunken);
-        if ((control.style & kStaticTypeMask) == SS_WHITERECT) {
-          frame->setAutoFillBackground(true);
-          QPalette palette = frame->palette();
-          palette.setColor(QPalette::Window, palette.color(QPalette::Base));
-          frame->setPalette(palette);
-        }
-        widget = frame;
-        controls_.push_back(std::make_unique<QtStaticPeer>(control, *this, frame));
-        break;
-      }
-      case ControlKind::ListView: {
-        auto* view = new ResultView(client_);
-        widget = view;
-        controls_.push_back(std::make_unique<QtListPeer>(control, *this, view));
-        break;
-      }
-      case ControlKind::ComboBox: {
-        auto* combo = new QComboBox(client_);
-        combo->setEditable(true);
-        widget = combo;
-        controls_.push_back(std::make_unique<QtComboPeer>(control, *this, combo));
-        break;
-      }
-      case ControlKind::PushButton: {
-        auto* button = new QPushButton(text, client_);
-        button->setAutoDefault(false);  // Enter is the dialog manager's
-        button->setDefault((control.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
-        widget = button;
-        controls_.push_back(std::make_unique<QtButtonPeer>(control, *this, button));
-        break;
-      }
-      case ControlKind::CheckBox: {
-        auto* box = new QCheckBox(text, client_);
-        widget = box;
-        controls_.push_back(std::make_unique<QtButtonPeer>(control, *this, box));
-        break;
-      }
-      case ControlKind::Dialog:
-      case ControlKind::ToolTip:
-        continue;
-    }
-    widget->setGeometry(place);
-    if (control.kind == ControlKind::ComboBox) {
-      // The template's height includes the drop-down list; the field itself
-      // is one line high.
-      widget->setGeometry(place.x(), place.y(), place.width(), units.Y(13));
-    }
-    if (control.kind != ControlKind::GroupBox && control.kind != ControlKind::Label &&
-        control.kind != ControlKind::Picture && control.kind != ControlKind::Rectangle)
-      widget->setFocusPolicy(FocusFor(control));
-    ApplyCommonStyles(widget, control);
-    backend_.Register(widget, controls_.back().get());
+    CreatedControl created = CreateControl(control, *this, client_, units);
+    if (created.widget == nullptr) continue;
+    backend_.Register(created.widget, created.peer.get());
+    controls_.push_back(std::move(created.peer));
     // Tab order is template order.
-    if (widget->focusPolicy() & Qt::TabFocus) {
-      if (previous != nullptr) QWidget::setTabOrder(previous, widget);
-      previous = widget;
+    if (created.widget->focusPolicy() & Qt::TabFocus) {
+      if (previous != nullptr) QWidget::setTabOrder(previous, created.widget);
+      previous = created.widget;
     }
   }
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -53,6 +54,13 @@ int QtPrompts::MessageBox(HWND owner, const std::string& text, const std::string
   const std::size_t preferred = (type & MB_DEFMASK) >> 8;
   const std::size_t first = preferred < buttons.size() ? preferred : 0;
   box.setDefaultButton(static_cast<QPushButton*>(buttons[first]));
+  // Wide enough for its caption, as the window system sizes message boxes.
+  QFont titleFont = box.font();
+  titleFont.setBold(true);
+  const int captionWidth = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 96;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
   for (std::size_t i = 0; i < buttons.size(); ++i)

@@ -85,6 +85,16 @@ void ResultView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (button == Qt::LeftButton || button == Qt::RightButton) emit DoubleClicked(button);
 }
 
+void ResultView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+  // Qt would select the next row in place of a removed current one; a
+  // report list leaves no row selected, so a second Remove Item removes
+  // nothing.
+  const QModelIndex current = currentIndex();
+  if (current.isValid() && current.row() >= start && current.row() <= end)
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  QTableView::rowsAboutToBeRemoved(parent, start, end);
+}
+
 bool ResultView::viewportEvent(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
     if (!info_tips_) {

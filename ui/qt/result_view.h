@@ -28,6 +28,7 @@ class ResultView : public QTableView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   bool viewportEvent(QEvent* event) override;
+  void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
  private:
   ResultModel* model_;

@@ -1,0 +1,131 @@
+#pragma once
+// The backend's peers: each wraps one native window and forwards the layer's
+// operations to it as the window messages of its class.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/win32/windows_api.h"
+
+namespace korvel::win32 {
+
+class Win32Backend;
+
+// What every peer of this backend has: its native window.
+class NativePeer {
+ public:
+  explicit NativePeer(::HWND handle) : handle_(handle) {}
+  virtual ~NativePeer() = default;
+  NativePeer(const NativePeer&) = delete;
+  NativePeer& operator=(const NativePeer&) = delete;
+  ::HWND Handle() const { return handle_; }
+
+ protected:
+  ::HWND handle_;
+};
+
+std::string NativeText(::HWND window);
+void FocusNative(::HWND window);
+
+template <class Peer>
+class Native : public Peer, public NativePeer {
+ public:
+  Native(ControlKind kind, int id, WindowPeer* parent, ::HWND handle)
+      : Peer(kind, id, parent), NativePeer(handle) {}
+
+  std::string GetText() const override { return NativeText(handle_); }
+  void SetText(const std::string& text) override { SetWindowTextA(handle_, text.c_str()); }
+  void Enable(bool enable) override { EnableWindow(handle_, enable ? TRUE : FALSE); }
+  bool IsEnabled() const override { return IsWindowEnabled(handle_) != FALSE; }
+  void SetFocus() override { FocusNative(handle_); }
+};
+
+// Group boxes, labels, the picture and the rectangle.
+using Win32Static = Native<WindowPeer>;
+
+class Win32List : public Native<ListPeer> {
+ public:
+  using Native::Native;
+  int GetItemCount() const override;
+  int InsertItem(int index, const std::string& text) override;
+  bool SetItemText(int row, int column, const std::string& text) override;
+  std::string GetItemText(int row, int column) const override;
+  bool DeleteItem(int row) override;
+  void DeleteAllItems() override;
+  int InsertColumn(int index, const std::string& heading, int format, int width) override;
+  int GetColumnCount() const override;
+  DWORD GetExtendedStyle() const override;
+  void SetExtendedStyle(DWORD styles) override;
+  void SetSelected(int row, bool selected) override;
+  bool IsSelected(int row) const override;
+  int NextSelected(int after) const override;
+};
+
+class Win32Combo : public Native<ComboPeer> {
+ public:
+  using Native::Native;
+  int GetCount() const override;
+  std::string GetItem(int index) const override;
+  int InsertItem(int index, const std::string& text) override;
+  int GetCurSel() const override;
+  void SetCurSel(int index) override;
+  void ResetContent() override;
+  bool IsDroppedDown() const;
+};
+
+class Win32Button : public Native<ButtonPeer> {
+ public:
+  using Native::Native;
+  int GetCheck() const override;
+  void SetCheck(int state) override;
+  void SetIcon(HICON icon) override;
+};
+
+class Win32ToolTip : public Native<ToolTipPeer> {
+ public:
+  Win32ToolTip(WindowPeer* dialog, ::HWND handle);
+  ~Win32ToolTip() override;
+  void AddTool(HWND tool, const std::string& text) override;
+  void Activate(bool active) override;
+  void RelayEvent(const MSG& msg) override;
+  int GetToolCount() const override;
+  std::string GetToolText(HWND tool) const override;
+};
+
+class Win32Dialog : public Native<DialogPeer> {
+ public:
+  Win32Dialog(Win32Backend& backend, const DialogTemplate& dialogTemplate, WindowPeer* owner);
+  ~Win32Dialog() override;
+
+  // Set once the dialog procedure has seen WM_INITDIALOG.
+  void SetHandle(::HWND handle) { handle_ = handle; }
+  void AddControl(std::unique_ptr<WindowPeer> control);
+
+  WindowPeer* Item(int id) override;
+  void RunModalLoop() override;
+  void EndModalLoop() override;
+  void SetIcon(HICON icon, bool big) override;
+  ToolTipPeer& CreateToolTip() override;
+
+  const DialogTemplate& Template() const { return template_; }
+  const std::vector<std::unique_ptr<WindowPeer>>& Controls() const { return controls_; }
+  Win32ToolTip* ToolTip() const { return toolTip_.get(); }
+  ::HICON BigIcon() const { return bigIcon_; }
+  bool Ended() const { return ended_; }
+  void StartModal() { ended_ = false; }
+
+ private:
+  Win32Backend& backend_;
+  const DialogTemplate& template_;
+  std::vector<std::unique_ptr<WindowPeer>> controls_;
+  std::unique_ptr<Win32ToolTip> toolTip_;
+  ::HICON bigIcon_ = nullptr;
+  bool ended_ = false;
+};
+
+// The native message that the modal loop is passing through the layer right
+// now, so a tooltip can relay it with its real window and coordinates.
+const ::MSG* CurrentNativeMessage();
+void SetCurrentNativeMessage(const ::MSG* msg);
+
+}  // namespace korvel::win32

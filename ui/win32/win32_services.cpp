@@ -1,0 +1,122 @@
+#include "ui/win32/win32_services.h"
+
+#include <vector>
+
+#include "ui/file_dialog.h"
+#include "ui/win32/win32_backend.h"
+#include "ui/win32/windows_api.h"
+
+namespace korvel::win32 {
+namespace {
+
+::HWND Native(HWND peer) { return static_cast<::HWND>(NativeWindow(peer)); }
+
+// The ANSI path buffers of the file dialogs and the folder browser.
+constexpr std::size_t kPathBuffer = MAX_PATH;
+
+bool ShellOpen(HWND owner, const char* verb, const std::string& file) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(Native(owner), verb, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
+}
+
+// "A|*.a|B|*.b|" as the dialogs want it: "A\0*.a\0B\0*.b\0\0".
+std::string NativeFilter(const std::string& filter) {
+  std::string native;
+  for (const auto& [text, patterns] : ParseFileFilter(filter)) {
+    native += text;
+    native += '\0';
+    native += patterns;
+    native += '\0';
+  }
+  native += '\0';
+  return native;
+}
+
+int CALLBACK BrowseCallback(::HWND browser, UINT message, ::LPARAM value, ::LPARAM data) {
+  const auto& request = *reinterpret_cast<const FolderDialogRequest*>(data);
+  switch (message) {
+    case BFFM_INITIALIZED:
+      if (!request.initialFolder.empty())
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE,
+                     reinterpret_cast<::LPARAM>(request.initialFolder.c_str()));
+      return 0;
+    case BFFM_SELCHANGED:
+      if ((request.flags & BIF_STATUSTEXT) != 0) {
+        char path[kPathBuffer] = {};
+        // An item without a file-system path leaves the status line as it was.
+        if (SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(value), path))
+          SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<::LPARAM>(path));
+      }
+      return 0;
+    case BFFM_VALIDATEFAILEDA:
+      return request.validateFailed ? request.validateFailed(reinterpret_cast<const char*>(value)) : 0;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+Win32Desktop::Win32Desktop() : cursor_(32512) {}  // the arrow, IDC_ARROW
+
+void Win32Desktop::MessageBeep(UINT type) { ::MessageBeep(type); }
+
+HCURSOR Win32Desktop::SetCursor(HCURSOR cursor) {
+  const HCURSOR previous = cursor_;
+  cursor_ = cursor;
+  ::SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(cursor)));
+  return previous;
+}
+
+bool Win32Desktop::OpenDocument(HWND owner, const std::string& path) {
+  return ShellOpen(owner, "open", path);
+}
+
+bool Win32Desktop::ExploreFolder(HWND owner, const std::string& folder) {
+  return ShellOpen(owner, "explore", folder);
+}
+
+int Win32Prompts::MessageBox(HWND owner, const std::string& text, const std::string& caption,
+                             UINT type) {
+  return MessageBoxA(Native(owner), text.c_str(), caption.c_str(), type);
+}
+
+std::optional<std::string> Win32Prompts::ChooseFile(const FileDialogRequest& request) {
+  std::vector<char> path(kPathBuffer, '\0');
+  request.fileName.copy(path.data(), path.size() - 1);
+  const std::string filter = NativeFilter(request.filter);
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = Native(request.owner);
+  dialog.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<::DWORD>(path.size());
+  dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+  dialog.Flags = request.flags | OFN_EXPLORER;
+  const BOOL chosen = request.open ? GetOpenFileNameA(&dialog) : GetSaveFileNameA(&dialog);
+  if (!chosen) return std::nullopt;
+  return std::string(path.data());
+}
+
+std::optional<std::string> Win32Prompts::ChooseFolder(const FolderDialogRequest& request) {
+  char displayName[kPathBuffer] = {};
+  BROWSEINFOA browse{};
+  browse.hwndOwner = Native(request.owner);
+  browse.pidlRoot = nullptr;  // starts at the desktop
+  browse.pszDisplayName = displayName;
+  browse.lpszTitle = request.title.empty() ? nullptr : request.title.c_str();
+  browse.ulFlags = request.flags;
+  browse.lpfn = BrowseCallback;
+  browse.lParam = reinterpret_cast<::LPARAM>(&request);
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&browse);
+  if (chosen == nullptr) return std::nullopt;
+  char path[kPathBuffer] = {};
+  const BOOL converted = SHGetPathFromIDListA(chosen, path);
+  CoTaskMemFree(chosen);
+  if (!converted) return std::nullopt;
+  return std::string(path);
+}
+
+}  // namespace korvel::win32
