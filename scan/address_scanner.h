@@ -3,6 +3,7 @@
 // prefixed addresses, e-mail addresses, drive paths, then quoted link values.
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,12 +38,15 @@ class AddressScanner {
   void Clear();
 
  private:
-  struct Index;
+  class Index;
+  // Runs the four passes over `text`, which it trims, lower-cases and blanks.
   void ExtractAddresses(std::string& text);
   void AddAddress(std::string_view candidate);
+  // Forgets every address from position `count` on, after a failed scan.
+  void RollBack(std::size_t count) noexcept;
 
   std::vector<std::string> addresses_;
-  Index* index_;  // duplicate test beside the ordered list
+  std::unique_ptr<Index> index_;  // duplicate test beside the ordered list
 };
 
 }  // namespace korvel

@@ -1,0 +1,140 @@
+#include "scan/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "scan/address_scanner.h"
+#include "temp_folder.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace korvel;
+using test::TempFolder;
+
+namespace {
+
+std::string Converted(std::string bytes) {
+  ConvertToText(bytes);
+  return bytes;
+}
+
+std::string Read(const std::string& path) {
+  std::string text = "left over";
+  EXPECT_TRUE(ReadTextFile(path, text)) << path;
+  return text;
+}
+
+bool Refused(const std::string& path) {
+  std::string text = "left over";
+  const bool read = ReadTextFile(path, text);
+  return !read && text.empty();
+}
+
+std::vector<std::string> ScanFile(const std::string& path) {
+  AddressScanner scanner;
+  scanner.ScanFile(path, false);
+  return scanner.Addresses();
+}
+
+}  // namespace
+
+TEST(TextMode, EndsLinesWithLfAndStopsAtCtrlZ) {
+  EXPECT_EQ(Converted(""), "");
+  EXPECT_EQ(Converted("a"), "a\n");
+  EXPECT_EQ(Converted("a\n"), "a\n");
+  EXPECT_EQ(Converted("a\r\n"), "a\n");
+  EXPECT_EQ(Converted("\r\n\r\n"), "\n\n");
+  EXPECT_EQ(Converted("a\r\r\nb"), "a\r\nb\n") << "only the CR right before LF goes";
+  EXPECT_EQ(Converted("a\rb\r"), "a\rb\r\n") << "a lone CR stays";
+  EXPECT_EQ(Converted("\r"), "\r\n");
+  EXPECT_EQ(Converted(std::string("a\0b", 3)), std::string("a\0b\n", 4));
+  EXPECT_EQ(Converted("ab\x1a" "cd\r\n"), "ab\n");
+  EXPECT_EQ(Converted("a\r\x1a\nb"), "a\r\n") << "the CR before Ctrl+Z has no LF";
+  EXPECT_EQ(Converted("\x1a" "abc"), "");
+  EXPECT_EQ(Converted("\n"), "\n");
+}
+
+TEST(TextFile, ReadsTheFileInTextMode) {
+  TempFolder folder;
+  EXPECT_EQ(Read(folder.Write("crlf", "one\r\ntwo\r\n")), "one\ntwo\n");
+  EXPECT_EQ(Read(folder.Write("cr", "one\rtwo")), "one\rtwo\n");
+  EXPECT_EQ(Read(folder.Write("ctrlz", "one\n\x1atwo\n")), "one\n");
+  EXPECT_EQ(Read(folder.Write("empty", "")), "");
+  EXPECT_EQ(Read(folder.Write("nul-byte", std::string("a\0b", 3))), std::string("a\0b\n", 4));
+  const std::string big(300000, 'x');
+  EXPECT_EQ(Read(folder.Write("big", big + "\r\n" + big)), big + "\n" + big + "\n");
+}
+
+TEST(TextFile, RefusesWhatIsNotARegularFile) {
+  TempFolder folder;
+  EXPECT_TRUE(Refused(folder.Path("missing")));
+  EXPECT_TRUE(Refused(folder.Path("")));
+  ASSERT_TRUE(std::filesystem::create_directory(folder.Path("sub")));
+  EXPECT_TRUE(Refused(folder.Path("sub")));
+  EXPECT_FALSE(IsRegularFile(folder.Path("sub")));
+  const std::string file = folder.Write("file", "www.a.org");
+  EXPECT_TRUE(IsRegularFile(file));
+  EXPECT_TRUE(Refused(file + std::string(1, '\0') + "x")) << "a NUL inside the path names nothing";
+#ifdef _WIN32
+  EXPECT_TRUE(Refused(folder.Path("nul"))) << "a device is never read";
+#else
+  EXPECT_TRUE(Refused("/dev/zero")) << "a device is never read";
+#endif
+}
+
+#ifndef _WIN32
+
+TEST(TextFile, FifoIsRefusedWithoutBlocking) {
+  TempFolder folder;
+  const std::string fifo = folder.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // With no writer, opening the FIFO for reading would wait forever.
+  EXPECT_TRUE(Refused(fifo));
+  EXPECT_TRUE(ScanFile(fifo).empty());
+}
+
+TEST(TextFile, UnreadableFileIsRefused) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser reads every file";
+  TempFolder folder;
+  const std::string file = folder.Write("locked", "www.a.org\n");
+  ASSERT_EQ(chmod(file.c_str(), 0), 0);
+  EXPECT_TRUE(Refused(file));
+  EXPECT_TRUE(ScanFile(file).empty());
+}
+
+#endif  // _WIN32
+
+TEST(ScanFile, AddressesComeFromTheTextModeContent) {
+  TempFolder folder;
+  EXPECT_EQ(ScanFile(folder.Write("crlf", "<a href=\"x\r\ny\">\r\nmail joe@b.org\r\n")),
+            (std::vector<std::string>{"joe@b.org", "x\ny"}));
+  EXPECT_EQ(ScanFile(folder.Write("cr", "http://a/\rhttp://b/\r<a href=\"x\ry\">")),
+            (std::vector<std::string>{"http://a/", "http://b/", "x\ry"}));
+  EXPECT_EQ(ScanFile(folder.Write("ctrlz", "www.a.org\n\x1awww.b.org\n")),
+            (std::vector<std::string>{"www.a.org"}));
+  EXPECT_EQ(ScanFile(folder.Write("last", "x\nsee www.a.org")), (std::vector<std::string>{"www.a.org"}));
+  EXPECT_EQ(ScanFile(folder.Write("nul-byte", std::string("www.a\0b.org x", 13))),
+            (std::vector<std::string>{std::string("www.a\0b.org", 11)}));
+  EXPECT_TRUE(ScanFile(folder.Write("empty", "")).empty());
+  EXPECT_TRUE(ScanFile(folder.Write("blanks", " \r\n\t\n")).empty());
+}
+
+TEST(ScanFile, AppendKeepsTheListAndSkipsWhatItHolds) {
+  TempFolder folder;
+  const std::string a = folder.Write("a", "www.a.org www.b.org");
+  const std::string b = folder.Write("b", "www.b.org www.c.org");
+  AddressScanner scanner;
+  scanner.ScanFile(a, false);
+  scanner.ScanFile(b, true);
+  EXPECT_EQ(scanner.Addresses(), (std::vector<std::string>{"www.a.org", "www.b.org", "www.c.org"}));
+  scanner.ScanFile(folder.Path("missing"), true);
+  EXPECT_EQ(scanner.Count(), 3u);
+  scanner.ScanFile(folder.Path("missing"), false);
+  EXPECT_TRUE(scanner.IsEmpty());
+}
