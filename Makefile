@@ -44,7 +44,7 @@ win32-test:
 	tools/wine-test $(WIN32_TBUILD)
 
 bench:
-	tools/install-deps core bench
+	tools/install-deps core bench $(DEPS_GUI)
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKORVEL_GUI=$(GUI) -DKORVEL_TESTS=OFF -DKORVEL_BENCH=ON
 	cmake --build build-bench -j $(JOBS)
 	bench/run-all build-bench
