@@ -1,0 +1,192 @@
+#include "find/file_finder.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <string_view>
+
+#include "find/special_folders.h"
+#include "scan/text_utils.h"
+
+namespace korvel {
+namespace {
+
+// Characters that no file name can hold; "-?" is the one exception in the
+// extension list.
+constexpr std::string_view kInvalidCharacters{"\\/:*?\"<>|\t\r\f\n", 13};
+constexpr std::string_view kNoExtension{"-?"};
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+std::string Text(const char* text) { return text != nullptr ? std::string(text) : std::string(); }
+
+// Splits a trimmed, lower-cased text at commas into `list`. Items equal to an
+// earlier one are dropped.
+void BuildList(std::vector<std::string>& list, const char* source, bool is_pattern,
+               const char* message) {
+  list.clear();
+  std::string text = Text(source);
+  Trim(text);
+  if (text.empty()) return;
+  ToLower(text);
+  if (text == "-all") return;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t comma = text.find(',', start);
+    if (comma == std::string::npos) comma = text.size();
+    std::string item = text.substr(start, comma - start);
+    start = comma + 1;
+    Trim(item);
+    if (item.empty()) continue;
+    const bool exempt = is_pattern && item == kNoExtension;
+    if (!exempt && item.find_first_of(kInvalidCharacters) != std::string::npos)
+      throw std::invalid_argument(message);
+    if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(std::move(item));
+  }
+}
+
+bool IsDotsOnly(const std::string& name) { return name.find_first_not_of('.') == std::string::npos; }
+
+// The extension of an entry name: what follows its last ".", trimmed. Entry
+// names hold no separator on Windows; elsewhere a backslash is an ordinary
+// character of a name, so the name is not split as a path.
+std::string NameExtension(const std::string& name) {
+  const auto dot = name.rfind('.');
+  if (dot == std::string::npos) return {};
+  std::string extension = name.substr(dot + 1);
+  Trim(extension);
+  return extension;
+}
+
+}  // namespace
+
+bool IsFolderAttributes(std::uint32_t attributes) {
+  static constexpr std::array<std::uint32_t, 26> kFolderWords{
+      0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17,  //
+      0x30, 0x31, 0x32, 0x33, 0x34, 0x36, 0x37,        //
+      0x90, 0x91, 0x92, 0x93, 0x94, 0x96, 0x97,        //
+      0xB0, 0xB1, 0xB3, 0xB7};
+  return std::find(kFolderWords.begin(), kFolderWords.end(), attributes) != kFolderWords.end();
+}
+
+FileFinder::FileFinder(Handler handler, const char* szDirectory, const char* szPattern,
+                       const char* szQuery)
+    : listing_(&SystemFolderListing()) {
+  SetHandler(handler);
+  SetDirectory(szDirectory);
+  SetPattern(szPattern);
+  SetQuery(szQuery);
+}
+
+FileFinder::~FileFinder() = default;
+
+void FileFinder::SetHandler(Handler handler) {
+  if (handler == nullptr) throw std::invalid_argument("Invalid function pointer(handler).");
+  handler_ = handler;
+}
+
+void FileFinder::SetDirectory(const char* szDirectory) {
+  std::string path = Text(szDirectory);
+  Trim(path);
+  const auto is_token = [&path](std::string_view token) {
+    std::string lower = path;
+    ToLower(lower);
+    return lower == token;
+  };
+  if (is_token("-win")) path = SpecialFolderPath(SpecialFolder::Windows);
+  if (is_token("-sys")) path = SpecialFolderPath(SpecialFolder::System);
+  if (is_token("-root")) path = SpecialFolderPath(SpecialFolder::Root);
+  // An empty text names no folder; it is not taken as the current drive's
+  // root or the file system's.
+  if (path.empty()) throw std::invalid_argument("Invalid directory.");
+  if (!IsPathSeparator(path.back())) path += kSeparator;
+#ifdef _WIN32
+  std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+  if (!PathExists(path)) throw std::invalid_argument("Invalid directory.");
+  directory_ = std::move(path);
+}
+
+void FileFinder::SetPattern(const char* szPattern) {
+  BuildList(patterns_, szPattern, true, "The szPattern parameter contains invalid characters.");
+}
+
+void FileFinder::SetQuery(const char* szQuery) {
+  BuildList(queries_, szQuery, false, "The szQuery parameter contains invalid characters.");
+}
+
+void FileFinder::Find(int mode) {
+  mode_ = mode;
+  const std::string folder = directory_;
+  Walk(folder);
+}
+
+void FileFinder::Walk(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  if (!listing_->List(folder, entries)) return;
+  const bool want_folders = mode_ == 2 || mode_ == 3;
+  const bool descend = mode_ == 1 || mode_ == 3;
+  std::string path;
+  for (const FolderEntry& entry : entries) {
+    if (IsFolderAttributes(entry.attributes)) {
+      if (IsDotsOnly(entry.name) || mode_ == 0) continue;
+      std::string subfolder;
+      subfolder.reserve(folder.size() + entry.name.size() + 1);
+      subfolder.append(folder).append(entry.name).push_back(kSeparator);
+      if (want_folders) {
+        if (MatchQuery(entry.name)) handler_(subfolder.c_str());
+        if (mode_ == 2) continue;
+      }
+      if (descend) Walk(subfolder);
+    } else {
+      if (want_folders) continue;
+      if (MatchPattern(entry.name) && MatchQuery(entry.name)) {
+        path.assign(folder).append(entry.name);
+        handler_(path.c_str());
+      }
+    }
+  }
+}
+
+bool FileFinder::MatchPattern(const std::string& name) const {
+  if (patterns_.empty()) return true;
+  std::string extension = NameExtension(name);
+  if (extension.empty())
+    extension = kNoExtension;
+  else
+    ToLower(extension);
+  return std::find(patterns_.begin(), patterns_.end(), extension) != patterns_.end();
+}
+
+bool FileFinder::MatchQuery(const std::string& entry_name) const {
+  if (queries_.empty()) return true;
+  std::string name = entry_name;
+  Trim(name);
+  if (name.empty()) return false;
+  if (mode_ == 0 || mode_ == 1) {
+    // A file's extension is not matched.
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos && dot != 0) {
+      name.erase(dot);
+      TrimRight(name);
+    }
+  }
+  if (name.front() == '.') {
+    name.erase(0, 1);
+    TrimLeft(name);
+    if (name.empty()) return false;
+  }
+  ToLower(name);
+  for (const std::string& keyword : queries_) {
+    const bool found = keyword.size() <= name.size() ? name.find(keyword) != std::string::npos
+                                                     : keyword.find(name) != std::string::npos;
+    if (found) return true;
+  }
+  return false;
+}
+
+}  // namespace korvel

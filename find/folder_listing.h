@@ -1,0 +1,45 @@
+#pragma once
+// Listing one folder, the only thing the file finder asks of the file system
+// besides an existence test. Each entry carries the Windows attribute word, so
+// the walk decides "folder or file" by one rule on every platform.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvel {
+
+// Attribute bits as the Windows listing reports them.
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrSystem = 0x04;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+inline constexpr std::uint32_t kAttrReparsePoint = 0x400;
+
+struct FolderEntry {
+  std::string name;
+  std::uint32_t attributes = 0;
+};
+
+class FolderListing {
+ public:
+  virtual ~FolderListing() = default;
+  // Fills `entries` (emptied first) with the entries of `folder`, a path that
+  // ends with a separator. Returns false when the folder cannot be listed.
+  virtual bool List(const std::string& folder, std::vector<FolderEntry>& entries) const = 0;
+};
+
+// The operating system's listing.
+// Windows: FindFirstFileA/FindNextFileA with "*.*", in the order returned.
+// POSIX: readdir, sorted by name in byte order so that a walk is the same on
+// every file system. A real directory gets 0x10 (plus 0x01 when its owner may
+// not write it, 0x02 when its name starts with "."); a symbolic link gets
+// 0x400, so it is never descended into; anything else gets 0x20 (plus 0x02).
+// Only the folder decision depends on the word, so files are not stat'ed.
+const FolderListing& SystemFolderListing();
+
+// Whether the entry exists at all (file or folder), like access(path, 0).
+bool PathExists(const std::string& path);
+
+}  // namespace korvel

@@ -1,0 +1,17 @@
+#include "find/special_folders.h"
+
+namespace korvel {
+
+std::string SpecialFolderPath(SpecialFolder which) {
+  switch (which) {
+    case SpecialFolder::Windows:
+      return "/etc/";
+    case SpecialFolder::System:
+      return "/usr/lib/";
+    case SpecialFolder::Root:
+      break;
+  }
+  return "/";
+}
+
+}  // namespace korvel

@@ -1,0 +1,295 @@
+// Runs the real korvel-sweep on trees made by each test.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "temp_tree.h"
+
+namespace korvel {
+namespace {
+
+using testing::TempTree;
+using Strings = std::vector<std::string>;
+
+struct Result {
+  int status = -1;  // exit status, or -1 when the program did not exit normally
+  std::string out, err;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct Limits {
+  rlim_t file_size = RLIM_INFINITY;
+};
+
+// Runs korvel-sweep with `args`. The child is killed if it runs for more than
+// a minute, so a sweep that blocks fails instead of hanging the suite.
+Result Sweep(const Strings& args, const Limits& limits = {}) {
+  TempTree capture;
+  const std::string out_path = capture.Path("out"), err_path = capture.Path("err");
+  const pid_t child = fork();
+  if (child == 0) {
+    const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int null = open("/dev/null", O_RDONLY);
+    if (out < 0 || err < 0 || null < 0) _exit(127);
+    dup2(null, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    if (limits.file_size != RLIM_INFINITY) {
+      rlimit limit{limits.file_size, limits.file_size};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+    }
+    alarm(60);
+    std::vector<char*> argv{const_cast<char*>(KORVEL_SWEEP_BINARY)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  Result result;
+  int status = 0;
+  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
+    result.status = WEXITSTATUS(status);
+  result.out = ReadAll(out_path);
+  result.err = ReadAll(err_path);
+  return result;
+}
+
+Strings Names(const std::string& folder) {
+  Strings names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class KorvelSweepTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree.File("site/index.htm", "<a href=\"http://one.example/\">x</a> www.two.example, ok\r\n");
+    tree.File("site/notes.txt", "write to someone@mail.example\n");
+    tree.File("site/sub/page.html", "ftp://three.example");
+    tree.File("site/empty.txt", "");
+  }
+  std::string P(const std::string& relative) const { return tree.Path(relative); }
+  TempTree tree;
+};
+
+// --- Formats -------------------------------------------------------------
+
+TEST_F(KorvelSweepTest, TsvListsRowsInWalkOrder) {
+  const Result r = Sweep({P("site")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "http://one.example/\t" + P("site/index.htm") + "\n" +
+                       "www.two.example\t" + P("site/index.htm") + "\n" +
+                       "someone@mail.example\t" + P("site/notes.txt") + "\n" +
+                       "ftp://three.example\t" + P("site/sub/page.html") + "\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(KorvelSweepTest, TsvEscapesBackslashTabNewlineAndCarriageReturnInBothFields) {
+  const std::string name = "site/odd\tname\nwith\\back\rslash.txt";
+  tree.File(name, "see C:\\dir\\file.txt <a href='one\ttwo\nthree'>");
+  const Result r = Sweep({P(name)});
+  const std::string location = P("site/odd\\tname\\nwith\\\\back\\rslash.txt");
+  EXPECT_EQ(r.out, "C:\\\\dir\\\\file.txt\t" + location + "\n" +
+                       "one\\ttwo\\nthree\t" + location + "\n");
+}
+
+TEST_F(KorvelSweepTest, ExportWritesAddressesOnlyEachEndedByCrLf) {
+  tree.File("site/lf.htm", "<a href=\"first\nsecond\">");
+  const Result r = Sweep({"--format", "export", P("site/lf.htm"), P("site/index.htm")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "first\r\nsecond\r\nhttp://one.example/\r\nwww.two.example\r\n");
+}
+
+TEST_F(KorvelSweepTest, JsonGivesTextThatIsNotUtf8AsBase64Bytes) {
+  tree.File("site/caf\xE9.txt", "http://caf\xE9.example <a href='say \"hi\"\x01'> http://\xC3\xA9t\xC3\xA9");
+  const Result r = Sweep({"-f", "json", P("site/caf\xE9.txt")});
+  std::string location = P("site/caf\xE9.txt");
+  // The location's bytes, base64-encoded, are checked through a known tail.
+  EXPECT_EQ(r.status, 0);
+  const std::string bytes_location_prefix = "\"location\":{\"bytes\":\"";
+  Strings lines;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 3u) << r.out;
+  EXPECT_EQ(lines[0].rfind("{\"address\":{\"bytes\":\"aHR0cDovL2NhZukuZXhhbXBsZQ==\"}," +
+                               bytes_location_prefix, 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1].rfind("{\"address\":\"http://\xC3\xA9t\xC3\xA9\",", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[2].rfind("{\"address\":\"say \\\"hi\\\"\\u0001\",", 0), 0u) << lines[2];
+  for (const std::string& line : lines) EXPECT_EQ(line.back(), '}');
+
+  tree.File("site/plain.txt", "mailto:a\\b");
+  EXPECT_EQ(Sweep({"-f", "json", P("site/plain.txt")}).out,
+            "{\"address\":\"mailto:a\\\\b\",\"location\":\"" + P("site/plain.txt") + "\"}\n");
+}
+
+TEST_F(KorvelSweepTest, OutputLargerThanOneBufferArrivesWhole) {
+  std::string text;
+  for (int i = 0; i < 60000; ++i) text += "http://host.example/page/" + std::to_string(i) + "\n";
+  tree.File("big/links.txt", text);
+  const Result r = Sweep({"-f", "export", P("big")});
+  EXPECT_EQ(r.status, 0);
+  std::string expected;
+  for (int i = 0; i < 60000; ++i) expected += "http://host.example/page/" + std::to_string(i) + "\r\n";
+  EXPECT_EQ(r.out.size(), expected.size());
+  EXPECT_TRUE(r.out == expected);
+}
+
+// --- Options --------------------------------------------------------------
+
+TEST_F(KorvelSweepTest, FieldsAndLocalSwitchNarrowTheFolderSweep) {
+  EXPECT_EQ(Sweep({"-l", "-e", "HTM, html", P("site")}).out,
+            "http://one.example/\t" + P("site/index.htm") + "\nwww.two.example\t" +
+                P("site/index.htm") + "\n");
+  EXPECT_EQ(Sweep({"-e", "html", P("site")}).out,
+            "ftp://three.example\t" + P("site/sub/page.html") + "\n");
+  EXPECT_EQ(Sweep({"--keywords=note", P("site/")}).out,
+            "someone@mail.example\t" + P("site/notes.txt") + "\n");
+  EXPECT_EQ(Sweep({"--extensions=-all", P("site")}).out, Sweep({P("site")}).out);
+}
+
+TEST_F(KorvelSweepTest, SeveralPathsAreSweptInOrderEvenTwice) {
+  const Result r = Sweep({P("site/sub"), P("site/notes.txt"), P("site/sub/page.html")});
+  EXPECT_EQ(r.out, "ftp://three.example\t" + P("site/sub/page.html") + "\n" +
+                       "someone@mail.example\t" + P("site/notes.txt") + "\n" +
+                       "ftp://three.example\t" + P("site/sub/page.html") + "\n");
+}
+
+TEST_F(KorvelSweepTest, VersionAndHelp) {
+  const Result version = Sweep({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "korvel-sweep 1.0.70\n");
+  const Result help = Sweep({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Examples:"), std::string::npos);
+}
+
+// --- Exit status ------------------------------------------------------------
+
+TEST_F(KorvelSweepTest, UsageErrorsExitWithTwo) {
+  for (const Strings& args : {Strings{}, Strings{"-f", "xml", P("site")}, Strings{"--bogus", P("site")}}) {
+    const Result r = Sweep(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err, "");
+  }
+}
+
+TEST_F(KorvelSweepTest, AMissingPathIsNamedAndTheOthersAreStillSwept) {
+  const Result r = Sweep({P("nowhere"), P("site/notes.txt")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find(P("nowhere")), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "someone@mail.example\t" + P("site/notes.txt") + "\n");
+}
+
+TEST_F(KorvelSweepTest, InvalidFieldTextRefusesEachFolderButNotAFile) {
+  const Result r = Sweep({"-k", "a:b", P("site"), P("site/notes.txt"), P("site/sub")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "someone@mail.example\t" + P("site/notes.txt") + "\n");
+  const std::string warning = "The Keywords/Extensions fields contain invalid characters.";
+  EXPECT_NE(r.err.find(P("site") + ": " + warning), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(P("site/sub") + ": " + warning), std::string::npos) << r.err;
+  EXPECT_EQ(Sweep({"-e", "*.txt", P("site")}).status, 2);
+}
+
+TEST_F(KorvelSweepTest, EmptyFilesAndFoldersAreSweptWithoutRows) {
+  tree.Folder("hollow/inner");
+  tree.File("hollow/zero.txt");
+  const Result r = Sweep({P("hollow"), P("hollow/zero.txt")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+}
+
+// --- Output file --------------------------------------------------------------
+
+TEST_F(KorvelSweepTest, OutputFileIsReplacedAndNothingElseIsLeft) {
+  tree.File("out/links.tsv", "old content\n");
+  const Result r = Sweep({"-o", P("out/links.tsv"), P("site/notes.txt")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(ReadAll(P("out/links.tsv")), "someone@mail.example\t" + P("site/notes.txt") + "\n");
+  EXPECT_EQ(Names(P("out")), (Strings{"links.tsv"}));
+
+  EXPECT_EQ(Sweep({"-f", "export", "-o", P("out/new.txt"), P("site/notes.txt")}).status, 0);
+  EXPECT_EQ(ReadAll(P("out/new.txt")), "someone@mail.example\r\n");
+  EXPECT_EQ(Names(P("out")), (Strings{"links.tsv", "new.txt"}));
+}
+
+TEST_F(KorvelSweepTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "http://host.example/" + std::to_string(i) + "\n";
+  tree.File("big/links.txt", text);
+  tree.File("out/links.tsv", "old content\n");
+  Limits limits;
+  limits.file_size = 64 * 1024;  // far less than the rows
+  const Result r = Sweep({"-o", P("out/links.tsv"), P("big")}, limits);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find(P("out/links.tsv")), std::string::npos) << r.err;
+  EXPECT_EQ(ReadAll(P("out/links.tsv")), "old content\n");
+  EXPECT_EQ(Names(P("out")), (Strings{"links.tsv"}));
+}
+
+TEST_F(KorvelSweepTest, AnOutputThatCannotBeCreatedStopsBeforeSweeping) {
+  for (const std::string& target : {P("no/such/folder/out.tsv"), P("site")}) {
+    const Result r = Sweep({"-o", target, P("site")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(target), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(P("no")));
+}
+
+// --- Hostile trees ------------------------------------------------------------
+
+TEST_F(KorvelSweepTest, LinksFifosAndSocketsDoNotStopOrLoopTheWalk) {
+  tree.File("hostile/a/real.txt", "http://real.example");
+  ASSERT_EQ(symlink("..", P("hostile/a/b").c_str()), 0);
+  ASSERT_EQ(symlink("real.txt", P("hostile/a/link.txt").c_str()), 0);
+  ASSERT_EQ(mkfifo(P("hostile/a/fifo").c_str(), 0600), 0);
+  tree.Socket("hostile/a/sock");
+
+  const Result r = Sweep({P("hostile")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // A link that leads to a regular file is swept under its own name.
+  EXPECT_EQ(r.out, "http://real.example\t" + P("hostile/a/link.txt") + "\n" +
+                       "http://real.example\t" + P("hostile/a/real.txt") + "\n");
+  const Result fifo = Sweep({P("hostile/a/fifo")});
+  EXPECT_EQ(fifo.status, 2);
+  EXPECT_NE(fifo.err.find("neither a file nor a folder"), std::string::npos);
+}
+
+TEST_F(KorvelSweepTest, AnUnreadableFolderIsSkippedAndTheWalkGoesOn) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+  tree.File("locked/1/one.txt", "http://one.example");
+  tree.File("locked/2/two.txt", "http://two.example");
+  tree.File("locked/3/three.txt", "http://three.example");
+  ASSERT_EQ(chmod(P("locked/2").c_str(), 0), 0);
+  const Result r = Sweep({P("locked")});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "http://one.example\t" + P("locked/1/one.txt") + "\n" +
+                       "http://three.example\t" + P("locked/3/three.txt") + "\n");
+}
+
+}  // namespace
+}  // namespace korvel
