@@ -188,7 +188,8 @@ Win32ToolTip::Win32ToolTip(WindowPeer* dialog, ::HWND handle)
     : Native(ControlKind::ToolTip, 0, dialog, handle) {}
 
 Win32ToolTip::~Win32ToolTip() {
-  if (handle_ != nullptr) DestroyWindow(handle_);
+  // Usually gone already: destroying the dialog destroys the windows it owns.
+  if (handle_ != nullptr && IsWindow(handle_)) DestroyWindow(handle_);
 }
 
 void Win32ToolTip::AddTool(HWND tool, const std::string& text) {
