@@ -1,13 +1,14 @@
 // The main dialog's commands: each maps one user action onto the core.
-#include <filesystem>
 #include <string>
 
 #include "app/about_dlg.h"
 #include "app/folder_dialog.h"
 #include "app/main_dlg.h"
 #include "app/texts.h"
+#include "find/folder_listing.h"
 #include "find/folder_sweep.h"
 #include "scan/file_sweep.h"
+#include "scan/text_file.h"
 #include "scan/text_utils.h"
 #include "settings/export.h"
 #include "settings/history.h"
@@ -35,8 +36,9 @@ bool FolderExists(const std::string& folder) {
   for (char& c : probe)
     if (c == '/') c = '\\';
 #endif
-  std::error_code error;
-  return std::filesystem::exists(probe, error);
+  // Paths are ANSI bytes: the C runtime's test takes them as they are
+  // (std::filesystem would decode them on Windows, not in the code page).
+  return PathExists(probe);
 }
 
 }  // namespace
@@ -62,8 +64,7 @@ void CMainDlg::OnDropFiles(HDROP hDropInfo) {
   DragFinish(hDropInfo);
   if (!dropped) return;  // nothing to sweep, least of all the root an empty path would become
 
-  std::error_code error;
-  if (std::filesystem::is_regular_file(path, error)) {
+  if (IsRegularFile(path)) {
     SweepFile(*this, path);
   } else {
     // A folder, or anything whose status cannot be read: the folder sweep reports it.

@@ -16,6 +16,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One self-contained .exe: no libgcc, libstdc++ or winpthread DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# The shipped programs without their symbol tables.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # Tests run under Wine; tools/wine-test prepares the prefix and the display.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -31,6 +31,9 @@ using headless::ScriptedPrompts;
 using testing::TimerScript;
 
 constexpr char kSettingsKey[] = "Software\\Tessaly\\Korvel";
+// "café" with the euro sign instead of the e: a name in the ANSI code page
+// (1252) whose byte means another character in Latin-1.
+constexpr char kAnsiName[] = "caf\x80.txt";
 
 class Tally {
  public:
@@ -434,6 +437,14 @@ void SelfTest::Build(TimerScript& s) {
               t_.Equal(Rows(List()), rows_ + fileRows_, "only the first dropped file is swept");
               t_.Check(Cell(List(), rows_, 1) == Path("a.txt"), "the dropped file's rows");
               rows_ += fileRows_;
+              DropFiles(main_, {Path(kAnsiName)});
+            })
+      .Step("a dropped file whose name is not ASCII",
+            [this] {
+              // Names are ANSI bytes end to end: the drop must find this file.
+              t_.Equal(Rows(List()), rows_ + 1, "the file with a non-ASCII name was swept");
+              t_.Check(Cell(List(), rows_, 1) == Path(kAnsiName), "its row names it as given");
+              rows_ += 1;
               DoubleClickRow(List(), 0, false);
             })
       .Step("the double-click removed its row",
@@ -510,6 +521,7 @@ int Run(char** argv) {
   CreateDirectoryA((folder + "sub").c_str(), nullptr);
   WriteFile(folder + "a.txt", "http://a.example/one\r\nwrite to bob@b.example\r\n");
   WriteFile(folder + "sub\\b.htm", "<a href=\"page.htm\">page</a>\r\n");
+  WriteFile(folder + kAnsiName, "http://c.example/\r\n");
 
   // The user's settings are put back afterwards; the run starts from known ones.
   const char* names[] = {"cboKeywords", "cboExtensions", "chkLocal"};
@@ -562,7 +574,7 @@ int Run(char** argv) {
               "chkLocal was saved as REG_DWORD 1");
 
   for (int i = 0; i < 3; ++i) WriteValue(names[i], saved[i]);
-  for (const char* name : {"a.txt", "out.txt", "sub\\b.htm"}) DeleteFileA((folder + name).c_str());
+  for (const char* name : {"a.txt", "out.txt", "sub\\b.htm", kAnsiName}) DeleteFileA((folder + name).c_str());
   RemoveDirectoryA((folder + "sub").c_str());
   RemoveDirectoryA(folder.c_str());
   tally.Report();
