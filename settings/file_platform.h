@@ -1,0 +1,48 @@
+#pragma once
+// The file-system calls of the export and of whole-file replacement, one
+// implementation per platform (file_platform_posix.cpp, file_platform_win32.cpp).
+// Paths are 8-bit bytes as the program has them (the ANSI code page on
+// Windows); file descriptors are the C runtime's.
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace korvel::file_platform {
+
+// The characters that separate a path's parts.
+std::string_view PathSeparators();
+
+// Whether `path` itself (not what a link there points to) is a regular file;
+// its size in `size` when asked for.
+bool IsRegularFile(const std::string& path, long long* size = nullptr);
+// Whether anything is there; a dangling link counts.
+bool Exists(const std::string& path);
+// Whether `path` is a regular file after following links.
+bool ExistsAsFile(const std::string& path);
+// Whether the user may write the existing file.
+bool MayWrite(const std::string& path);
+// Lets the owner write the file again (clears read-only).
+void MakeWritable(const std::string& path);
+
+// Creates a new file for writing, failing (EEXIST) when the name is taken;
+// `mode` less the umask where files have modes. -1 on failure.
+int CreateExclusive(const std::string& path, unsigned mode);
+// Writes part of `data`; the count written, or -1.
+long WriteSome(int fd, const char* data, std::size_t size);
+bool SyncFile(int fd);
+bool SyncStream(std::FILE* file);
+int CloseFile(int fd);
+// Gives the new file `fd` the permissions of the file at `target`, where
+// files have them and it exists.
+void CopyPermissions(const std::string& target, int fd);
+
+unsigned long ProcessId();
+// Renames `from` over `to` in one step.
+bool RenameOver(const std::string& from, const std::string& to);
+// Makes a rename inside the path's folder durable; best effort.
+void SyncFolderOf(const std::string& path);
+// The path of the file itself when `path` is a link to an existing file.
+std::string ResolveLinks(const std::string& path);
+
+}  // namespace korvel::file_platform

@@ -1,0 +1,90 @@
+#include "settings/file_platform.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace korvel::file_platform {
+
+std::string_view PathSeparators() { return "/"; }
+
+// lstat: a link is not the file, so wiping never writes through one.
+bool IsRegularFile(const std::string& path, long long* size) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (size != nullptr) *size = static_cast<long long>(st.st_size);
+  return true;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool ExistsAsFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool MayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
+
+void MakeWritable(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) (void)::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
+}
+
+int CreateExclusive(const std::string& path, unsigned mode) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+long WriteSome(int fd, const char* data, std::size_t size) {
+  return static_cast<long>(::write(fd, data, size));
+}
+
+bool SyncFile(int fd) { return ::fsync(fd) == 0; }
+
+bool SyncStream(std::FILE* file) { return ::fsync(::fileno(file)) == 0; }
+
+int CloseFile(int fd) { return ::close(fd); }
+
+// A replaced file keeps its permissions (the umask would narrow them).
+void CopyPermissions(const std::string& target, int fd) {
+  struct stat old {};
+  if (::stat(target.c_str(), &old) == 0) (void)::fchmod(fd, old.st_mode & 07777);
+}
+
+unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+bool RenameOver(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void SyncFolderOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
+// An existing file reached through a link is replaced where it really lives,
+// so the link stays a link.
+std::string ResolveLinks(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return path;
+  std::string resolved(real);
+  std::free(real);
+  return resolved;
+}
+
+}  // namespace korvel::file_platform

@@ -1,0 +1,68 @@
+// The file-system calls on Windows: the C runtime's ANSI calls, 64-bit file
+// status, and the system's ANSI calls for attributes and the rename.
+#include "settings/file_platform.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <windows.h>
+
+namespace korvel::file_platform {
+namespace {
+
+// _stati64: the plain _stat has a 32-bit size and fails on large files.
+bool Status(const std::string& path, struct _stati64& st) { return _stati64(path.c_str(), &st) == 0; }
+
+}  // namespace
+
+std::string_view PathSeparators() { return "\\/"; }
+
+bool IsRegularFile(const std::string& path, long long* size) {
+  struct _stati64 st {};
+  if (!Status(path, st) || (st.st_mode & _S_IFMT) != _S_IFREG) return false;
+  if (size != nullptr) *size = st.st_size;
+  return true;
+}
+
+bool Exists(const std::string& path) {
+  struct _stati64 st {};
+  return Status(path, st);
+}
+
+bool ExistsAsFile(const std::string& path) { return IsRegularFile(path); }
+
+bool MayWrite(const std::string& path) { return _access(path.c_str(), 2) == 0; }
+
+void MakeWritable(const std::string& path) { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
+
+int CreateExclusive(const std::string& path, unsigned) {
+  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+               _S_IREAD | _S_IWRITE);
+}
+
+long WriteSome(int fd, const char* data, std::size_t size) {
+  const unsigned chunk = size > 0x40000000u ? 0x40000000u : static_cast<unsigned>(size);
+  return _write(fd, data, chunk);
+}
+
+bool SyncFile(int fd) { return _commit(fd) == 0; }
+
+bool SyncStream(std::FILE* file) { return _commit(_fileno(file)) == 0; }
+
+int CloseFile(int fd) { return _close(fd); }
+
+void CopyPermissions(const std::string&, int) {}  // no modes beyond read-only
+
+unsigned long ProcessId() { return static_cast<unsigned long>(_getpid()); }
+
+bool RenameOver(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void SyncFolderOf(const std::string&) {}  // MOVEFILE_WRITE_THROUGH covers it
+
+std::string ResolveLinks(const std::string& path) { return path; }
+
+}  // namespace korvel::file_platform
