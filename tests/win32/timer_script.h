@@ -14,7 +14,14 @@ namespace korvel::testing {
 class TimerScript {
  public:
   TimerScript& Step(std::string what, std::function<void()> run) {
-    steps_.push_back({std::move(what), std::move(run)});
+    steps_.push_back({std::move(what), std::move(run), nullptr, 0});
+    return *this;
+  }
+
+  // Waits, tick by tick, until `ready` holds (at most `ticks` ticks); the
+  // next step runs only then.
+  TimerScript& Until(std::string what, std::function<bool()> ready, int ticks = 200) {
+    steps_.push_back({std::move(what), [] {}, std::move(ready), ticks});
     return *this;
   }
 
@@ -55,6 +62,8 @@ class TimerScript {
   struct Entry {
     std::string what;
     std::function<void()> run;
+    std::function<bool()> ready;  // none: run at once
+    int ticks = 0;
   };
   static TimerScript*& Current() {
     static TimerScript* current = nullptr;
@@ -63,6 +72,8 @@ class TimerScript {
   static void CALLBACK Tick(::HWND, UINT, UINT_PTR, ::DWORD) {
     TimerScript* script = Current();
     if (script == nullptr || script->Finished()) return;
+    Entry& waiting = script->steps_[script->next_];
+    if (waiting.ready && !waiting.ready() && --waiting.ticks > 0) return;
     Entry& entry = script->steps_[script->next_++];
     script->running_ = entry.what;
     if (script->Finished()) {
