@@ -159,23 +159,13 @@ void DoubleClickRow(::HWND list, int row, bool right) {
 
 // Alt with a letter (a mnemonic or a menu), then further letters alone.
 void PressAlt(char letter, const std::string& then = {}) {
-  std::vector<INPUT> keys;
-  auto key = [&keys](WORD code, bool up) {
-    INPUT one{};
-    one.type = INPUT_KEYBOARD;
-    one.ki.wVk = code;
-    one.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    keys.push_back(one);
-  };
-  key(VK_MENU, false);
-  key(static_cast<WORD>(letter), false);
-  key(static_cast<WORD>(letter), true);
-  key(VK_MENU, true);
+  const auto key = static_cast<WORD>(letter);
+  std::vector<std::pair<WORD, bool>> strokes{{VK_MENU, false}, {key, false}, {key, true}, {VK_MENU, true}};
   for (char c : then) {
-    key(static_cast<WORD>(c), false);
-    key(static_cast<WORD>(c), true);
+    strokes.emplace_back(static_cast<WORD>(c), false);
+    strokes.emplace_back(static_cast<WORD>(c), true);
   }
-  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+  testing::SendKeyStrokes(strokes);
 }
 
 // A drop as the shell delivers it: a DROPFILES block in global memory.

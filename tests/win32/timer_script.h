@@ -11,6 +11,20 @@
 
 namespace korvel::testing {
 
+// Key strokes as the keyboard gives them: (virtual key, released) pairs, to
+// the window with the focus.
+inline void SendKeyStrokes(const std::vector<std::pair<WORD, bool>>& strokes) {
+  std::vector<INPUT> input;
+  for (const auto& [key, released] : strokes) {
+    INPUT one{};
+    one.type = INPUT_KEYBOARD;
+    one.ki.wVk = key;
+    one.ki.dwFlags = released ? KEYEVENTF_KEYUP : 0;
+    input.push_back(one);
+  }
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
 class TimerScript {
  public:
   TimerScript& Step(std::string what, std::function<void()> run) {
@@ -28,19 +42,11 @@ class TimerScript {
   // A key press as the keyboard gives it, to the window with the focus.
   TimerScript& Press(UINT virtualKey, bool control = false) {
     return Step("press key " + std::to_string(virtualKey), [virtualKey, control] {
-      std::vector<INPUT> input;
-      auto key = [&input](WORD vk, bool up) {
-        INPUT one{};
-        one.type = INPUT_KEYBOARD;
-        one.ki.wVk = vk;
-        one.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        input.push_back(one);
-      };
-      if (control) key(VK_CONTROL, false);
-      key(static_cast<WORD>(virtualKey), false);
-      key(static_cast<WORD>(virtualKey), true);
-      if (control) key(VK_CONTROL, true);
-      SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+      const auto key = static_cast<WORD>(virtualKey);
+      if (control)
+        SendKeyStrokes({{VK_CONTROL, false}, {key, false}, {key, true}, {VK_CONTROL, true}});
+      else
+        SendKeyStrokes({{key, false}, {key, true}});
     });
   }
 
