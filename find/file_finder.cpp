@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "find/special_folders.h"
+#include "find/folder_tokens.h"
 #include "scan/text_utils.h"
 
 namespace korvel {

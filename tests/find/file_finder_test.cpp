@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "find/special_folders.h"
+#include "find/folder_tokens.h"
 #include "temp_tree.h"
 
 namespace korvel {

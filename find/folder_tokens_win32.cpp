@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "find/special_folders.h"
+#include "find/folder_tokens.h"
 
 namespace korvel {
 namespace {

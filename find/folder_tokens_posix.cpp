@@ -1,4 +1,4 @@
-#include "find/special_folders.h"
+#include "find/folder_tokens.h"
 
 namespace korvel {
 
