@@ -1,5 +1,7 @@
 #include "cli/output_file.h"
 
+#include "settings/file_platform.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -9,7 +11,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
-#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -85,9 +86,8 @@ OutputFile::~OutputFile() { Discard(); }
 #ifdef _WIN32
 
 bool OutputFile::Open(const std::string& requested, std::string& error) {
-  DWORD attributes = GetFileAttributesA(requested.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    error = "is a folder";
+  if (file_platform::Exists(requested) && !file_platform::ExistsAsFile(requested)) {
+    error = "is not a file";
     return false;
   }
   const std::string pattern = FolderOf(requested) + "\\~" + NameOf(requested) + ".XXXXXX";
@@ -183,10 +183,7 @@ bool OutputFile::Finish(std::string& error) {
 #ifdef _WIN32
   if (std::fclose(stream_) != 0 && error_ == 0) error_ = errno;
   stream_ = nullptr;
-  if (error_ == 0 &&
-      !MoveFileExA(temp_path_.c_str(), path_.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    error_ = EACCES;
+  if (error_ == 0 && !file_platform::RenameOver(temp_path_, path_)) error_ = EACCES;
 #else
   const int fd = fileno(stream_);
   if (error_ == 0 && fsync(fd) != 0 && errno != EINVAL && errno != EROFS) error_ = errno;
