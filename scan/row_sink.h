@@ -1,0 +1,37 @@
+#pragma once
+// Where a sweep delivers what it finds. Only rows are required; the other
+// calls have no-op defaults, so a caller overrides just what it shows.
+#include <string>
+#include <string_view>
+
+namespace korvel {
+
+// Why a file or folder gave no rows although it was meant to be swept.
+enum class SweepProblem {
+  FieldsRefused,    // the finder refused the keyword or extension text, or the folder
+  CannotListFolder,
+  CannotOpen,
+  CannotRead,
+  TooLarge,         // the content does not fit in memory
+  PathTooLong,
+};
+
+struct SweepIssue {
+  SweepProblem problem;
+  std::string path;     // the file or folder concerned, as the sweep named it
+  int error = 0;        // the system's error number, 0 when there is none
+};
+
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+  // One row: the address (cut at its first NUL) and the path of its file,
+  // exactly as the sweep was given it.
+  virtual void AddResultRow(std::string_view address, std::string_view location) = 0;
+  // After the last row of a file that was read, even one without rows.
+  virtual void FileSwept(std::string_view /*location*/) {}
+  // Something that could not be swept, in the place its rows would have had.
+  virtual void ReportIssue(const SweepIssue& /*issue*/) {}
+};
+
+}  // namespace korvel
