@@ -7,16 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "find/folder_options.h"
 #include "scan/row_sink.h"
 
 namespace korvel {
-
-// The folder fields of a sweep, as a value.
-struct FolderOptions {
-  std::string keywords;    // the Keywords text, unchanged
-  std::string extensions;  // the Extensions text, unchanged
-  bool local = false;      // only the folder itself, no subfolders
-};
 
 struct SweepInput {
   enum class Kind { File, Folder };
