@@ -5,10 +5,10 @@
 #include "app/folder_dialog.h"
 #include "app/main_dlg.h"
 #include "app/texts.h"
-#include "find/folder_listing.h"
 #include "find/folder_sweep.h"
+#include "platform/file_status.h"
+#include "platform/path.h"
 #include "scan/file_sweep.h"
-#include "scan/text_file.h"
 #include "scan/text_utils.h"
 #include "settings/export.h"
 #include "settings/history.h"
@@ -18,27 +18,10 @@
 namespace korvel {
 namespace {
 
-#ifdef _WIN32
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
-
-// A folder path as the folder sweep takes it: ending in a separator.
-std::string WithFinalSeparator(std::string folder) {
-  if (folder.empty() || !IsPathSeparator(folder.back())) folder += kPathSeparator;
-  return folder;
-}
-
 bool FolderExists(const std::string& folder) {
-  std::string probe = WithFinalSeparator(folder);
-#ifdef _WIN32
-  for (char& c : probe)
-    if (c == '/') c = '\\';
-#endif
   // Paths are ANSI bytes: the C runtime's test takes them as they are
   // (std::filesystem would decode them on Windows, not in the code page).
-  return PathExists(probe);
+  return ExistsFollowingLinks(WithNativeSeparators(WithFinalSeparator(folder)));
 }
 
 }  // namespace
@@ -64,7 +47,7 @@ void CMainDlg::OnDropFiles(HDROP hDropInfo) {
   DragFinish(hDropInfo);
   if (!dropped) return;  // nothing to sweep, least of all the root an empty path would become
 
-  if (IsRegularFile(path)) {
+  if (IsRegularFileFollowingLinks(path)) {
     SweepFile(*this, path);
   } else {
     // A folder, or anything whose status cannot be read: the folder sweep reports it.
@@ -128,7 +111,7 @@ void CMainDlg::OnAbout() {
 }
 
 void CMainDlg::OnManual() {
-  const std::string manual = ProgramFolder() + kPathSeparator + texts::kManualFile;
+  const std::string manual = ProgramFolder() + kNativeSeparator + texts::kManualFile;
   if (ShellExecute(this, "open", manual) <= 32)
     MessageBox(texts::kNoHelp, texts::kCaptionHelpNotInstalled, MB_ICONHAND | MB_OK);
 }

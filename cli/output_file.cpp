@@ -1,6 +1,7 @@
 #include "cli/output_file.h"
 
-#include "settings/file_platform.h"
+#include "platform/file_platform.h"
+#include "platform/file_status.h"
 
 #include <cerrno>
 #include <csignal>
@@ -86,7 +87,7 @@ OutputFile::~OutputFile() { Discard(); }
 #ifdef _WIN32
 
 bool OutputFile::Open(const std::string& requested, std::string& error) {
-  if (file_platform::Exists(requested) && !file_platform::ExistsAsFile(requested)) {
+  if (ExistsNotFollowingLinks(requested) && !IsRegularFileFollowingLinks(requested)) {
     error = "is not a file";
     return false;
   }

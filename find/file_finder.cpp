@@ -5,7 +5,9 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "find/folder_tokens.h"
+#include "platform/file_status.h"
+#include "platform/folder_tokens.h"
+#include "platform/path.h"
 #include "scan/text_utils.h"
 
 namespace korvel {
@@ -15,12 +17,6 @@ namespace {
 // extension list.
 constexpr std::string_view kInvalidCharacters{"\\/:*?\"<>|\t\r\f\n", 13};
 constexpr std::string_view kNoExtension{"-?"};
-
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
 
 std::string Text(const char* text) { return text != nullptr ? std::string(text) : std::string(); }
 
@@ -103,11 +99,8 @@ void FileFinder::SetDirectory(const char* szDirectory) {
   // An empty text names no folder; it is not taken as the current drive's
   // root or the file system's.
   if (path.empty()) throw std::invalid_argument("Invalid directory.");
-  if (!IsPathSeparator(path.back())) path += kSeparator;
-#ifdef _WIN32
-  std::replace(path.begin(), path.end(), '/', '\\');
-#endif
-  if (!PathExists(path)) throw std::invalid_argument("Invalid directory.");
+  path = WithNativeSeparators(WithFinalSeparator(std::move(path)));
+  if (!ExistsFollowingLinks(path)) throw std::invalid_argument("Invalid directory.");
   directory_ = std::move(path);
 }
 
@@ -136,7 +129,7 @@ void FileFinder::Walk(const std::string& folder) {
       if (IsDotsOnly(entry.name) || mode_ == 0) continue;
       std::string subfolder;
       subfolder.reserve(folder.size() + entry.name.size() + 1);
-      subfolder.append(folder).append(entry.name).push_back(kSeparator);
+      subfolder.append(folder).append(entry.name).push_back(kNativeSeparator);
       if (want_folders) {
         if (MatchQuery(entry.name)) handler_(subfolder.c_str());
         if (mode_ == 2) continue;

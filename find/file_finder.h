@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "find/folder_listing.h"
+#include "platform/folder_listing.h"
 
 namespace korvel {
 

@@ -1,22 +1,10 @@
 #include "scan/file_sweep.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
+#include "platform/file_status.h"
 #include "scan/address_scanner.h"
 
 namespace korvel {
 namespace {
-
-bool IsRegularFile(const std::string& path) {
-#ifdef _WIN32
-  struct _stat64 st;
-  return _stat64(path.c_str(), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG;
-#else
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-#endif
-}
 
 // One scanner serves every sweep of a run; it is made by the first sweep that
 // reaches a regular file.
@@ -46,7 +34,7 @@ class SweepScope {
 }  // namespace
 
 void SweepFile(SweepDialog& dialog, const std::string& path) {
-  if (!IsRegularFile(path)) return;
+  if (!IsRegularFileFollowingLinks(path)) return;
   AddressScanner& scanner = Scanner();
   SweepScope scope(dialog, scanner);
   scanner.ScanFile(path, false);

@@ -6,10 +6,6 @@
 
 namespace korvel {
 
-// True when `path` names an existing regular file (not a folder, FIFO or
-// device). A path holding a NUL byte names nothing.
-bool IsRegularFile(const std::string& path);
-
 // Replaces `text` by the text content of the regular file at `path`. Returns
 // false, with `text` empty, when the path names no regular file or the file
 // cannot be opened; never blocks on a FIFO or device. A file that fails while

@@ -51,13 +51,13 @@ void SetProgramArgument(std::string argv0) { ProgramArgument() = std::move(argv0
 
 std::string ProgramFolder() {
   const std::string& argument = ProgramArgument();
-  const auto last = argument.find_last_of(PathSeparators);
+  const auto last = argument.find_last_of(kPathSeparators);
   if (last == std::string::npos) return argument;
   return argument.substr(0, last);
 }
 
 std::string FileNamePart(std::string path) {
-  const auto last = path.find_last_of(PathSeparators);
+  const auto last = path.find_last_of(kPathSeparators);
   if (last != std::string::npos) path.erase(0, last + 1);
   Trim(path);
   return path;
@@ -73,7 +73,7 @@ std::string FileExtension(std::string path) {
 }
 
 std::string FolderPart(std::string path) {
-  const auto last = path.find_last_of(PathSeparators);
+  const auto last = path.find_last_of(kPathSeparators);
   if (last == std::string::npos) return {};
   path.erase(last + 1);
   Trim(path);

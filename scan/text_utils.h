@@ -1,23 +1,20 @@
 #pragma once
-// Text helpers shared by the whole program: the one place where a blank and a
-// path separator are defined. Strings are 8-bit bytes with an explicit length.
+// Text helpers shared by the whole program: the one place where a blank is
+// defined; the path splitters cut at the platform's separators
+// (platform/path.h). Strings are 8-bit bytes with an explicit length.
 #include <string>
 #include <string_view>
+
+#include "platform/ascii.h"
+#include "platform/path.h"
 
 namespace korvel {
 
 // Space, TAB, CR, FF, LF. Vertical tab and NUL are not blanks.
 inline constexpr std::string_view Blanks{" \t\r\f\n", 5};
 
-// Backslash and slash both separate path parts.
-inline constexpr std::string_view PathSeparators{"\\/", 2};
-
 constexpr bool IsBlank(unsigned char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\n';
-}
-constexpr bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
-constexpr char ToLowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 void ToLower(std::string& s);

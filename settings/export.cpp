@@ -3,21 +3,19 @@
 
 #include <cstdio>
 
-#include "settings/atomic_file.h"
-#include "settings/file_platform.h"
+#include "platform/atomic_file.h"
+#include "platform/file_platform.h"
+#include "platform/file_status.h"
 
 namespace korvel {
 
-using file_platform::Exists;
-using file_platform::ExistsAsFile;
-using file_platform::IsRegularFile;
 
 ExportPathState ProbeExportPath(const std::string& path) {
   if (path.empty()) return ExportPathState::PathInvalid;
-  if (ExistsAsFile(path)) return ExportPathState::PathExists;
+  if (IsRegularFileFollowingLinks(path)) return ExportPathState::PathExists;
   // Anything else already there (a folder, a device, a pipe, a dangling
   // link) is no place for the export.
-  if (Exists(path)) return ExportPathState::PathInvalid;
+  if (ExistsNotFollowingLinks(path)) return ExportPathState::PathInvalid;
   // Creating a new file is the only sure test of the name and the rights;
   // O_EXCL makes sure the file removed below is the one made here.
   const int fd = file_platform::CreateExclusive(path, 0666);
@@ -29,7 +27,7 @@ ExportPathState ProbeExportPath(const std::string& path) {
 
 bool WipeAndDeleteFile(const std::string& path, int passes) {
   long long size = 0;
-  if (!IsRegularFile(path, &size)) return true;
+  if (!IsRegularFileNotFollowingLinks(path, &size)) return true;
   file_platform::MakeWritable(path);
   if (passes > 0 && size > 0) {
     static const char zeros[64 * 1024] = {};
@@ -55,7 +53,7 @@ bool WriteExportFile(const std::string& path,
                      const std::function<std::size_t()>& row_count,
                      const std::function<std::string(std::size_t)>& address_at) {
   // A file the user may not write (read-only) is not replaced behind their back.
-  if (Exists(path) && !file_platform::MayWrite(path)) return false;
+  if (ExistsNotFollowingLinks(path) && !file_platform::MayWrite(path)) return false;
   AtomicFile file;  // sees through a link to the file itself
   if (!file.Open(path)) return false;
   try {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "settings/history_text.h"
-#include "settings/registry_store.h"
+#include "platform/registry_store.h"
 
 namespace korvel {
 namespace {

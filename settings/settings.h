@@ -1,11 +1,10 @@
 #pragma once
 // Loads and saves the folder options between runs: the two histories and the
 // local-sweep switch, under HKEY_CURRENT_USER\Software\Tessaly\Korvel.
+#include "platform/registry_store.h"
 #include "settings/history.h"
 
 namespace korvel {
-
-class RegistryStore;
 
 // What the settings need of the main dialog.
 class SettingsDialog {
@@ -16,10 +15,6 @@ class SettingsDialog {
   virtual int GetLocalCheck() = 0;  // 0 or 1
   virtual void SetLocalCheck(int state) = 0;
 };
-
-// The per-user store of this platform: the registry on Windows, a REGEDIT4
-// file under $XDG_CONFIG_HOME elsewhere.
-RegistryStore& DefaultSettingsStore();
 
 void CreateSettingsKeys(RegistryStore& store);
 void LoadSettings(SettingsDialog& dialog, RegistryStore& store);

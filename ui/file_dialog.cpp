@@ -1,6 +1,6 @@
 #include "ui/file_dialog.h"
 
-#include "scan/text_utils.h"
+#include "platform/path.h"
 #include "ui/backend.h"
 
 namespace korvel {
@@ -45,7 +45,7 @@ std::vector<std::pair<std::string, std::string>> ParseFileFilter(const std::stri
 
 std::string ApplyDefaultExtension(const std::string& path, const std::string& extension) {
   if (extension.empty() || path.empty() || IsPathSeparator(path.back())) return path;
-  const std::size_t nameStart = path.find_last_of(PathSeparators);
+  const std::size_t nameStart = path.find_last_of(kPathSeparators);
   const std::string name = path.substr(nameStart == std::string::npos ? 0 : nameStart + 1);
   if (name.find('.') != std::string::npos) return path;
   return path + "." + extension;

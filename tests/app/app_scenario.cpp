@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "app/main_app.h"
-#include "settings/registry_store.h"
+#include "platform/registry_store.h"
 #include "settings/settings.h"
 
 namespace korvel::apptest {

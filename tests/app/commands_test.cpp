@@ -63,6 +63,21 @@ TEST_F(Commands, ADropSweepsOnlyItsFirstItem) {
   EXPECT_EQ(ui.desktop().Sounds().size(), 2u) << "an empty drop sweeps nothing";
 }
 
+// Off Windows a backslash is part of a name: a folder named "k\" is swept
+// as "k\/", not as a prefix of its siblings' names.
+TEST_F(Commands, AFolderWhoseNameEndsInABackslashIsSweptItself) {
+  if (kSeparator == '\\') GTEST_SKIP() << "a backslash separates paths on Windows";
+  const std::string folder = MakeFolder("k\\");
+  const std::string own = WriteFile("k\\/a.htm", kPage);
+  WriteFile("k\\a.htm", "http://sibling.example/\n");
+  ui.prompts().AnswerFolderDialog(folder);
+  ui.Click(IDC_SWEEP_FOLDER).Drop({folder}).Press(VK_ESCAPE);
+  RunProgram();
+  EXPECT_EQ(Column(Main(), 0), (Texts{kPageAddresses[0], kPageAddresses[1], kPageAddresses[0],
+                                      kPageAddresses[1]}));
+  EXPECT_EQ(Column(Main(), 1), (Texts{own, own, own, own}));
+}
+
 TEST_F(Commands, ADroppedFolderWithAnUntidiedKeywordFieldWarnsAndChangesNothing) {
   const std::string folder = MakeFolder("site");
   WriteFile("site/a.htm", kPage);

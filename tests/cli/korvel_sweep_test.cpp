@@ -168,6 +168,14 @@ TEST_F(KorvelSweepTest, FieldsAndLocalSwitchNarrowTheFolderSweep) {
   EXPECT_EQ(Sweep({"--extensions=-all", P("site")}).out, Sweep({P("site")}).out);
 }
 
+TEST_F(KorvelSweepTest, AFolderWhoseNameEndsInABackslashIsSweptItself) {
+  tree.File("k\\/own.txt", "www.own.example");
+  tree.File("k\\sibling.txt", "www.sibling.example");
+  const Result r = Sweep({P("k\\")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "www.own.example\t" + P("k\\\\/own.txt") + "\n");
+}
+
 TEST_F(KorvelSweepTest, SeveralPathsAreSweptInOrderEvenTwice) {
   const Result r = Sweep({P("site/sub"), P("site/notes.txt"), P("site/sub/page.html")});
   EXPECT_EQ(r.out, "ftp://three.example\t" + P("site/sub/page.html") + "\n" +

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "find/folder_tokens.h"
+#include "platform/folder_tokens.h"
 #include "temp_tree.h"
 
 namespace korvel {

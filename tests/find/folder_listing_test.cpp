@@ -1,4 +1,4 @@
-#include "find/folder_listing.h"
+#include "platform/folder_listing.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "find/file_finder.h"
+#include "platform/file_status.h"
 #include "temp_tree.h"
 
 namespace korvel {
@@ -73,8 +74,8 @@ TEST(SystemFolderListingTest, AMissingFolderCannotBeListed) {
   std::vector<FolderEntry> entries{{"stale", 0}};
   EXPECT_FALSE(SystemFolderListing().List(tree.Path("missing/"), entries));
   EXPECT_TRUE(entries.empty());
-  EXPECT_TRUE(PathExists(tree.Root()));
-  EXPECT_FALSE(PathExists(tree.Path("missing")));
+  EXPECT_TRUE(ExistsFollowingLinks(tree.Root()));
+  EXPECT_FALSE(ExistsFollowingLinks(tree.Path("missing")));
 }
 
 TEST(SystemWalkTest, LinksAreReportedAsFilesAndNeverFollowed) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_status.h"
 #include "scan/address_scanner.h"
 #include "temp_folder.h"
 
@@ -77,9 +78,9 @@ TEST(TextFile, RefusesWhatIsNotARegularFile) {
   EXPECT_TRUE(Refused(folder.Path("")));
   ASSERT_TRUE(std::filesystem::create_directory(folder.Path("sub")));
   EXPECT_TRUE(Refused(folder.Path("sub")));
-  EXPECT_FALSE(IsRegularFile(folder.Path("sub")));
+  EXPECT_FALSE(IsRegularFileFollowingLinks(folder.Path("sub")));
   const std::string file = folder.Write("file", "www.a.org");
-  EXPECT_TRUE(IsRegularFile(file));
+  EXPECT_TRUE(IsRegularFileFollowingLinks(file));
   EXPECT_TRUE(Refused(file + std::string(1, '\0') + "x")) << "a NUL inside the path names nothing";
 #ifdef _WIN32
   EXPECT_TRUE(Refused(folder.Path("nul"))) << "a device is never read";

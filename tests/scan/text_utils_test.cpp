@@ -35,9 +35,23 @@ TEST(ToLower, ChangesOnlyAsciiLetters) {
   EXPECT_EQ(s.size(), before);
 }
 
-TEST(PathParts, SplitAtEitherSeparator) {
-  EXPECT_EQ(FileNamePart("C:\\a/b\\ name.TXT "), "name.TXT");
-  EXPECT_EQ(FileNamePart("dir\\"), "");
+constexpr bool kBackslashSeparates = kNativeSeparator == '\\';
+
+TEST(PathParts, SplitAtThePlatformsSeparators) {
+  if constexpr (kBackslashSeparates) {
+    EXPECT_EQ(FileNamePart("C:\\a/b\\ name.TXT "), "name.TXT");
+    EXPECT_EQ(FileNamePart("dir\\"), "");
+    EXPECT_EQ(FolderPart("C:\\a/b\\c.txt"), "C:\\a/b\\");
+    EXPECT_EQ(FolderPart("C:/a\\b/c.txt"), "C:/a\\b/");
+  } else {
+    // A backslash is an ordinary character of a name.
+    EXPECT_EQ(FileNamePart("/a/b\\ name.TXT "), "b\\ name.TXT");
+    EXPECT_EQ(FileNamePart("dir\\"), "dir\\");
+    EXPECT_EQ(FileNamePart("dir/"), "");
+    EXPECT_EQ(FolderPart("/a\\b/c\\d.txt"), "/a\\b/");
+    EXPECT_EQ(FolderPart("k\\name"), "");
+    EXPECT_EQ(FileExtension("a.b\\c"), "b\\c");
+  }
   EXPECT_EQ(FileNamePart(" bare "), "bare");
   EXPECT_EQ(FileNamePart(""), "");
 
@@ -48,18 +62,25 @@ TEST(PathParts, SplitAtEitherSeparator) {
   EXPECT_EQ(FileExtension("dir/"), "");
   EXPECT_EQ(FileExtension(""), "");
 
-  EXPECT_EQ(FolderPart("C:\\a/b\\c.txt"), "C:\\a/b\\");
-  EXPECT_EQ(FolderPart("C:/a\\b/c.txt"), "C:/a\\b/");
   EXPECT_EQ(FolderPart(" /x/y"), "/x/");
   EXPECT_EQ(FolderPart("bare.txt"), "");
   EXPECT_EQ(FolderPart(""), "");
+}
+
+TEST(PathParts, AFolderPathEndsInOneNativeSeparator) {
+  EXPECT_EQ(WithFinalSeparator("/x/"), "/x/");
+  EXPECT_EQ(WithFinalSeparator("/"), "/");
+  EXPECT_EQ(WithFinalSeparator("x"), std::string("x") + kNativeSeparator);
+  EXPECT_EQ(WithFinalSeparator("k\\"), kBackslashSeparates ? "k\\" : "k\\/");
 }
 
 TEST(ProgramFolder, CutsTheFirstArgumentAtItsLastSeparator) {
   SetProgramArgument("/usr/local/bin/korvel");
   EXPECT_EQ(ProgramFolder(), "/usr/local/bin");
   SetProgramArgument("C:\\Tools\\korvel.exe");
-  EXPECT_EQ(ProgramFolder(), "C:\\Tools");
+  EXPECT_EQ(ProgramFolder(), kBackslashSeparates ? "C:\\Tools" : "C:\\Tools\\korvel.exe");
+  SetProgramArgument("/opt/k\\korvel");
+  EXPECT_EQ(ProgramFolder(), kBackslashSeparates ? "/opt/k" : "/opt");
   SetProgramArgument("korvel");
   EXPECT_EQ(ProgramFolder(), "korvel") << "a bare name is returned whole";
   SetProgramArgument("");

@@ -1,4 +1,4 @@
-#include "settings/reg_file_store.h"
+#include "platform/reg_file_store.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/reg_file_store.h"
+#include "platform/reg_file_store.h"
 #include "test_support.h"
 
 namespace korvel {

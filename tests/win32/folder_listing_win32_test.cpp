@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "find/file_finder.h"
-#include "find/folder_listing.h"
+#include "platform/folder_listing.h"
 #include "ui/win32/windows_api.h"
 
 namespace korvel {

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "../settings/test_support.h"
-#include "settings/registry_store.h"
+#include "platform/registry_store.h"
 #include "settings/settings.h"
 
 namespace korvel {

@@ -1,7 +1,7 @@
 #pragma once
 // The per-user key-value store with the registry's semantics: hives, keys,
 // typed values, Win32 error codes. On Windows it is the registry itself;
-// elsewhere a REGEDIT4 file stands in for it (settings/reg_file_store.h).
+// elsewhere a REGEDIT4 file stands in for it (platform/reg_file_store.h).
 #include <cstdint>
 #include <string>
 
@@ -47,6 +47,10 @@ class RegistryStore {
                         const std::string& name, std::uint32_t type,
                         const std::string& data) = 0;
 };
+
+// The per-user store of this platform: the registry on Windows, a REGEDIT4
+// file under $XDG_CONFIG_HOME elsewhere.
+RegistryStore& DefaultSettingsStore();
 
 // Text values: REG_SZ or REG_EXPAND_SZ (not expanded). The text is the data
 // up to the first NUL or the end. Any other type fails.

@@ -1,5 +1,5 @@
 // Whole-file replacement through a temporary file and a rename.
-#include "settings/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "settings/file_platform.h"
+#include "platform/file_platform.h"
+#include "platform/path.h"
 
 namespace korvel {
 namespace {
@@ -21,7 +22,7 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 // still fits within the file system's name limit.
 std::string TempStem(const std::string& target) {
   constexpr std::size_t kMaxStem = 100;
-  const auto slash = target.find_last_of(PathSeparators());
+  const auto slash = target.find_last_of(kPathSeparators);
   const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
   return target.substr(0, name_start + std::min(target.size() - name_start, kMaxStem));
 }

@@ -1,5 +1,5 @@
 // The REGEDIT4 file that stands in for the registry on Linux and other Unix.
-#include "settings/reg_file_store.h"
+#include "platform/reg_file_store.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,9 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "scan/text_utils.h"
-#include "settings/atomic_file.h"
-#include "settings/settings.h"
+#include "platform/ascii.h"
+#include "platform/atomic_file.h"
 
 namespace korvel {
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "find/folder_listing.h"
+#include "platform/folder_listing.h"
 
 namespace korvel {
 namespace {
@@ -65,7 +65,5 @@ const FolderListing& SystemFolderListing() {
   static const PosixFolderListing listing;
   return listing;
 }
-
-bool PathExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 }  // namespace korvel

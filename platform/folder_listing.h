@@ -1,7 +1,8 @@
 #pragma once
 // Listing one folder, the only thing the file finder asks of the file system
-// besides an existence test. Each entry carries the Windows attribute word, so
-// the walk decides "folder or file" by one rule on every platform.
+// besides an existence test (platform/file_status.h). Each entry carries the
+// Windows attribute word, so the walk decides "folder or file" by one rule on
+// every platform.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,8 +39,5 @@ class FolderListing {
 // 0x400, so it is never descended into; anything else gets 0x20 (plus 0x02).
 // Only the folder decision depends on the word, so files are not stat'ed.
 const FolderListing& SystemFolderListing();
-
-// Whether the entry exists at all (file or folder), like access(path, 0).
-bool PathExists(const std::string& path);
 
 }  // namespace korvel

@@ -1,4 +1,4 @@
-#include "find/folder_tokens.h"
+#include "platform/folder_tokens.h"
 
 namespace korvel {
 

@@ -1,8 +1,7 @@
 // The settings store on Windows: the registry itself, through the ANSI calls.
 #include <windows.h>
 
-#include "settings/registry_store.h"
-#include "settings/settings.h"
+#include "platform/registry_store.h"
 
 namespace korvel {
 namespace {

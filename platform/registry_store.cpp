@@ -1,5 +1,5 @@
 // The named value operations over any RegistryStore.
-#include "settings/registry_store.h"
+#include "platform/registry_store.h"
 
 namespace korvel {
 

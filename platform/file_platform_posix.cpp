@@ -1,4 +1,4 @@
-#include "settings/file_platform.h"
+#include "platform/file_platform.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,26 +9,6 @@
 #include <unistd.h>
 
 namespace korvel::file_platform {
-
-std::string_view PathSeparators() { return "/"; }
-
-// lstat: a link is not the file, so wiping never writes through one.
-bool IsRegularFile(const std::string& path, long long* size) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  if (size != nullptr) *size = static_cast<long long>(st.st_size);
-  return true;
-}
-
-bool Exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
-bool ExistsAsFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 bool MayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 

@@ -6,20 +6,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
-#include <string_view>
 
 namespace korvel::file_platform {
 
-// The characters that separate a path's parts.
-std::string_view PathSeparators();
-
-// Whether `path` itself (not what a link there points to) is a regular file;
-// its size in `size` when asked for.
-bool IsRegularFile(const std::string& path, long long* size = nullptr);
-// Whether anything is there; a dangling link counts.
-bool Exists(const std::string& path);
-// Whether `path` is a regular file after following links.
-bool ExistsAsFile(const std::string& path);
 // Whether the user may write the existing file.
 bool MayWrite(const std::string& path);
 // Lets the owner write the file again (clears read-only).

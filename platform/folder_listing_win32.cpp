@@ -1,8 +1,6 @@
 #include <windows.h>
 
-#include <io.h>
-
-#include "find/folder_listing.h"
+#include "platform/folder_listing.h"
 
 namespace korvel {
 namespace {
@@ -31,7 +29,5 @@ const FolderListing& SystemFolderListing() {
   static const Win32FolderListing listing;
   return listing;
 }
-
-bool PathExists(const std::string& path) { return _access(path.c_str(), 0) == 0; }
 
 }  // namespace korvel

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "find/folder_tokens.h"
+#include "platform/folder_tokens.h"
 
 namespace korvel {
 namespace {

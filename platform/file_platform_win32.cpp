@@ -1,6 +1,6 @@
-// The file-system calls on Windows: the C runtime's ANSI calls, 64-bit file
-// status, and the system's ANSI calls for attributes and the rename.
-#include "settings/file_platform.h"
+// The file-system calls on Windows: the C runtime's ANSI calls, and the
+// system's ANSI calls for attributes and the rename.
+#include "platform/file_platform.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -10,28 +10,6 @@
 #include <windows.h>
 
 namespace korvel::file_platform {
-namespace {
-
-// _stati64: the plain _stat has a 32-bit size and fails on large files.
-bool Status(const std::string& path, struct _stati64& st) { return _stati64(path.c_str(), &st) == 0; }
-
-}  // namespace
-
-std::string_view PathSeparators() { return "\\/"; }
-
-bool IsRegularFile(const std::string& path, long long* size) {
-  struct _stati64 st {};
-  if (!Status(path, st) || (st.st_mode & _S_IFMT) != _S_IFREG) return false;
-  if (size != nullptr) *size = st.st_size;
-  return true;
-}
-
-bool Exists(const std::string& path) {
-  struct _stati64 st {};
-  return Status(path, st);
-}
-
-bool ExistsAsFile(const std::string& path) { return IsRegularFile(path); }
 
 bool MayWrite(const std::string& path) { return _access(path.c_str(), 2) == 0; }
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/registry_store.h"
+#include "platform/registry_store.h"
 
 namespace korvel {
 

@@ -1,0 +1,42 @@
+#include "platform/file_status.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace korvel {
+namespace {
+
+bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
+
+FileKind KindOf(const struct stat& st, long long* size) {
+  if (S_ISREG(st.st_mode)) {
+    if (size != nullptr) *size = static_cast<long long>(st.st_size);
+    return FileKind::RegularFile;
+  }
+  return S_ISDIR(st.st_mode) ? FileKind::Folder : FileKind::Other;
+}
+
+}  // namespace
+
+FileKind FileKindFollowingLinks(const std::string& path, long long* size) {
+  struct stat st {};
+  if (HasNul(path) || ::stat(path.c_str(), &st) != 0) return FileKind::Missing;
+  return KindOf(st, size);
+}
+
+FileKind FileKindNotFollowingLinks(const std::string& path, long long* size) {
+  struct stat st {};
+  if (HasNul(path) || ::lstat(path.c_str(), &st) != 0) return FileKind::Missing;
+  return KindOf(st, size);
+}
+
+bool ExistsFollowingLinks(const std::string& path) {
+  return !HasNul(path) && ::access(path.c_str(), F_OK) == 0;
+}
+
+bool ExistsNotFollowingLinks(const std::string& path) {
+  struct stat st {};
+  return !HasNul(path) && ::lstat(path.c_str(), &st) == 0;
+}
+
+}  // namespace korvel
