@@ -1,13 +1,12 @@
 #pragma once
 // Every resource, control and command id of the program, in one place.
 // The dialog templates, menu and accelerator table in res/templates.cpp and
-// the message maps in app/ use these names.
+// the message maps in app/ use these names. IDOK, IDCANCEL and IDC_STATIC
+// are the window system's (ui/win_types.h).
+
+#include "ui/win_types.h"
 
 namespace korvel {
-
-// Dialog button ids of the window system; Enter and Escape raise them.
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
 
 // Dialog templates.
 inline constexpr int IDD_ABOUTBOX = 100;
@@ -38,9 +37,6 @@ inline constexpr int IDC_SWEEP_FOLDER = 1013;
 inline constexpr int IDC_EXIT = 1014;
 inline constexpr int IDC_CLEAR_KEYWORDS = 1015;
 inline constexpr int IDC_CLEAR_EXTENSIONS = 1016;
-// Controls without an id of their own (labels, group boxes, pictures).
-inline constexpr int IDC_STATIC = -1;
-
 // Menu commands.
 inline constexpr int ID_FILE_EXIT = 32771;
 inline constexpr int ID_HELP_MANUAL = 32772;

@@ -1,6 +1,5 @@
 #include "res/templates.h"
 
-#include <algorithm>
 #include <array>
 
 namespace korvel {
@@ -128,19 +127,12 @@ constexpr std::array kToolTips{
     ToolTipText{IDC_CLEAR_EXTENSIONS, "Clear Extensions"},
 };
 
-template <class Table>
-auto FindById(const Table& table, int id) -> decltype(&table[0]) {
-  const auto it = std::find_if(table.begin(), table.end(), [id](const auto& r) { return r.id == id; });
-  return it == table.end() ? nullptr : &*it;
-}
-
 }  // namespace
 
-const DialogTemplate* FindDialogTemplate(int id) { return FindById(kDialogs, id); }
-const MenuTemplate* FindMenuTemplate(int id) { return FindById(kMenus, id); }
-const AcceleratorTable* FindAcceleratorTable(int id) { return FindById(kAcceleratorTables, id); }
-const IconResource* FindIcon(int id) { return FindById(kIcons, id); }
-const BitmapResource* FindBitmap(int id) { return FindById(kBitmaps, id); }
+const ResourceTables& ProgramResources() {
+  static constexpr ResourceTables tables{kDialogs, kMenus, kAcceleratorTables, kIcons, kBitmaps};
+  return tables;
+}
 
 std::span<const ToolTipText> MainDialogToolTips() { return kToolTips; }
 std::span<const DialogTemplate> AllDialogTemplates() { return kDialogs; }

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "scan/text_utils.h"
 #include "ui/backend.h"
 
 namespace korvel {
@@ -56,8 +55,7 @@ BOOL TranslateAccelerator(CWnd* window, HACCEL table, MSG* msg) {
   return FALSE;
 }
 
-int RunApplication(CWinApp& app, int argc, char** argv, Backend& backend) {
-  SetProgramArgument(argc > 0 && argv != nullptr && argv[0] != nullptr ? argv[0] : "");
+int RunApplication(CWinApp& app, int, char**, Backend& backend) {
   ScopedBackend installed(backend);
   CWinApp* previous = std::exchange(RunningApp(), &app);
   struct Restore {

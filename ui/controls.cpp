@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "scan/text_utils.h"
+#include "platform/ascii.h"
 #include "ui/backend.h"
 
 namespace korvel {

@@ -1,7 +1,7 @@
 #pragma once
 // The shapes of the program's resources: dialog templates, menus, accelerator
-// tables, icons and bitmaps. The program's own tables are data in res/; every
-// backend realises them, so both desktops show the same window.
+// tables, icons and bitmaps. The program's own tables are data of its own
+// (res/ for Korvel); every backend realises them, so both desktops show the same window.
 #include <span>
 #include <string_view>
 
@@ -85,7 +85,18 @@ struct BitmapResource {
 using HICON = const IconResource*;
 using HACCEL = const AcceleratorTable*;
 
-// Lookups over the program's tables (res/templates.cpp); null when unknown.
+// The program's resources. The program hands them to the layer before it
+// makes its first window; the layer knows no tables of its own.
+struct ResourceTables {
+  std::span<const DialogTemplate> dialogs;
+  std::span<const MenuTemplate> menus;
+  std::span<const AcceleratorTable> accelerators;
+  std::span<const IconResource> icons;
+  std::span<const BitmapResource> bitmaps;
+};
+void SetResourceTables(const ResourceTables& tables);
+
+// Lookups over the tables handed in; null when unknown.
 const DialogTemplate* FindDialogTemplate(int id);
 const MenuTemplate* FindMenuTemplate(int id);
 const AcceleratorTable* FindAcceleratorTable(int id);

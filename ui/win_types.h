@@ -5,9 +5,13 @@
 // layer's headers first (see ui/README.md).
 #include <cstdint>
 
-#include "res/resource.h"
-
 namespace korvel {
+
+// Dialog button ids of the window system; Enter and Escape raise them.
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+// The id of controls without one of their own (labels, group boxes, pictures).
+inline constexpr int IDC_STATIC = -1;
 
 class WindowPeer;
 

@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "app/korvel_main.h"
 #include "app/main_app.h"
 #include "platform/registry_store.h"
 #include "settings/settings.h"
@@ -62,6 +63,7 @@ void AppScenario::RunProgram() {
   std::string program = (root_ / "bin" / "korvel").string();
   char* argv[] = {program.data(), nullptr};
   CMainApp app;
+  PrepareProgram(program.c_str());
   try {
     EXPECT_EQ(RunApplication(app, 1, argv, ui), 0);
   } catch (const headless::ScriptError& error) {

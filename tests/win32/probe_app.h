@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "ui/app.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"

@@ -20,6 +20,9 @@ using testing::TimerScript;
 using win32::NativeWindow;
 using win32::Win32Backend;
 
+// The program's tables, as the program hands them to the layer.
+[[maybe_unused]] const bool kTablesInstalled = (SetResourceTables(ProgramResources()), true);
+
 ::HINSTANCE Program() { return GetModuleHandleA(nullptr); }
 ::HWND Native(const WindowPeer* peer) { return static_cast<::HWND>(NativeWindow(peer)); }
 

@@ -1,4 +1,4 @@
-// The `korvel` program: the application on the Qt 6 Widgets backend.
+// The `korvel` program on Linux: the application on the Qt 6 Widgets backend.
 #include <unistd.h>
 
 #include <QApplication>
