@@ -13,11 +13,6 @@
 namespace korvel {
 namespace {
 
-// Characters that no file name can hold; "-?" is the one exception in the
-// extension list.
-constexpr std::string_view kInvalidCharacters{"\\/:*?\"<>|\t\r\f\n", 13};
-constexpr std::string_view kNoExtension{"-?"};
-
 std::string Text(const char* text) { return text != nullptr ? std::string(text) : std::string(); }
 
 // Splits a trimmed, lower-cased text at commas into `list`. Items equal to an
@@ -30,17 +25,8 @@ void BuildList(std::vector<std::string>& list, const char* source, bool is_patte
   if (text.empty()) return;
   ToLower(text);
   if (text == "-all") return;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t comma = text.find(',', start);
-    if (comma == std::string::npos) comma = text.size();
-    std::string item = text.substr(start, comma - start);
-    start = comma + 1;
-    Trim(item);
-    if (item.empty()) continue;
-    const bool exempt = is_pattern && item == kNoExtension;
-    if (!exempt && item.find_first_of(kInvalidCharacters) != std::string::npos)
-      throw std::invalid_argument(message);
+  for (std::string& item : SplitCommaList(text)) {
+    if (HoldsInvalidCharacter(item, is_pattern)) throw std::invalid_argument(message);
     if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(std::move(item));
   }
 }

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/ascii.h"
+#include "platform/text_bytes.h"
 #include "platform/atomic_file.h"
 
 namespace korvel {
@@ -38,12 +38,7 @@ int ComparePaths(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-  return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringCase(a, b); }
 
 // ---- parsing ----
 
@@ -55,22 +50,11 @@ std::string_view TrimSpaces(std::string_view s) {
   return s;
 }
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && SameName(s.substr(0, prefix.size()), prefix);
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool ParseHexNumber(std::string_view s, std::size_t max_digits, std::uint32_t& out) {
   if (s.empty() || s.size() > max_digits) return false;
   std::uint32_t value = 0;
   for (char c : s) {
-    const int d = HexDigit(c);
+    const int d = HexDigitValue(c);
     if (d < 0) return false;
     value = value * 16 + static_cast<std::uint32_t>(d);
   }
@@ -187,16 +171,14 @@ bool ParseValueData(std::string_view rest, const std::vector<std::string_view>& 
     value.type = kRegSz;
     return ParseQuoted(rest, value.data) && TrimSpaces(rest).empty();
   }
-  if (StartsWithNoCase(rest, "dword:")) {
+  if (StartsWithIgnoringCase(rest, "dword:")) {
     std::uint32_t number = 0;
     if (!ParseHexNumber(TrimSpaces(rest.substr(6)), 8, number)) return false;
     value.type = kRegDword;
-    value.data.assign(4, '\0');
-    for (std::size_t i = 0; i < 4; ++i)
-      value.data[i] = static_cast<char>((number >> (8 * i)) & 0xFFu);
+    value.data = LittleEndianBytes(number);
     return true;
   }
-  if (!StartsWithNoCase(rest, "hex")) return false;
+  if (!StartsWithIgnoringCase(rest, "hex")) return false;
   rest.remove_prefix(3);
   value.type = kRegBinary;
   if (!rest.empty() && rest.front() == '(') {
@@ -245,11 +227,8 @@ void AppendHex(std::string& out, const RegFileValue& value, std::size_t line_sta
   else
     std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(value.type));
   out += prefix;
-  static constexpr char kDigits[] = "0123456789abcdef";
   for (std::size_t i = 0; i < value.data.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(value.data[i]);
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 0xF];
+    AppendHexByte(out, static_cast<unsigned char>(value.data[i]));
     if (i + 1 == value.data.size()) break;
     out += ',';
     if (out.size() - line_start >= kHexLineWidth) {
@@ -271,9 +250,7 @@ void AppendValue(std::string& out, const RegFileValue& value) {
   if (value.type == kRegSz && QuotableText(value.data)) {
     AppendQuoted(out, value.data);
   } else if (value.type == kRegDword && value.data.size() == 4) {
-    std::uint32_t number = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-      number |= static_cast<std::uint32_t>(static_cast<unsigned char>(value.data[i])) << (8 * i);
+    const std::uint32_t number = FromLittleEndianBytes(value.data);
     char text[24];
     std::snprintf(text, sizeof text, "dword:%08x", static_cast<unsigned>(number));
     out += text;

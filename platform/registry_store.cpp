@@ -1,6 +1,8 @@
 // The named value operations over any RegistryStore.
 #include "platform/registry_store.h"
 
+#include "platform/text_bytes.h"
+
 namespace korvel {
 
 long ReadRegText(RegistryStore& store, RegHive hive, const std::string& key_path,
@@ -30,10 +32,7 @@ long ReadRegNumber(RegistryStore& store, RegHive hive, const std::string& key_pa
   // Read into a 4-byte buffer: more data does not fit, less leaves the upper
   // bytes at 0.
   if (data.size() > 4) return kRegMoreData;
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < data.size(); ++i)
-    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
-  number = value;
+  number = FromLittleEndianBytes(data);
   return kRegSuccess;
 }
 
@@ -44,10 +43,7 @@ long WriteRegText(RegistryStore& store, RegHive hive, const std::string& key_pat
 
 long WriteRegNumber(RegistryStore& store, RegHive hive, const std::string& key_path,
                     const std::string& name, std::uint32_t number) {
-  std::string data(4, '\0');
-  for (std::size_t i = 0; i < 4; ++i)
-    data[i] = static_cast<char>((number >> (8 * i)) & 0xFFu);
-  return store.SetValue(hive, key_path, name, kRegDword, data);
+  return store.SetValue(hive, key_path, name, kRegDword, LittleEndianBytes(number));
 }
 
 }  // namespace korvel

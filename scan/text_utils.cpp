@@ -10,6 +10,26 @@ std::string& ProgramArgument() {
 
 }  // namespace
 
+bool HoldsInvalidCharacter(std::string_view item, bool is_extension) {
+  if (is_extension && item == kNoExtension) return false;
+  return item.find_first_of(kInvalidCharacters) != std::string_view::npos;
+}
+
+std::vector<std::string> SplitCommaList(const std::string& text) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  while (true) {
+    const auto comma = text.find(',', start);
+    std::string piece = text.substr(start, comma == std::string::npos ? std::string::npos
+                                                                      : comma - start);
+    Trim(piece);
+    if (!piece.empty()) pieces.push_back(std::move(piece));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return pieces;
+}
+
 void ToLower(std::string& s) {
   for (char& c : s) c = ToLowerAscii(c);
 }

@@ -4,8 +4,9 @@
 // (platform/path.h). Strings are 8-bit bytes with an explicit length.
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "platform/ascii.h"
+#include "platform/text_bytes.h"
 #include "platform/path.h"
 
 namespace korvel {
@@ -16,6 +17,18 @@ inline constexpr std::string_view Blanks{" \t\r\f\n", 5};
 constexpr bool IsBlank(unsigned char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\n';
 }
+
+// The 13 characters that no keyword or extension item may hold: the file
+// finder refuses them, the history tidies them away. The space is not one.
+inline constexpr std::string_view kInvalidCharacters{"\\/:*?\"<>|\t\r\f\n", 13};
+// The extension item for a file without extension: the one item that may.
+inline constexpr std::string_view kNoExtension{"-?"};
+// Whether `item` holds an invalid character; "-?" does not count as an
+// extension item.
+bool HoldsInvalidCharacter(std::string_view item, bool is_extension);
+
+// The pieces of a comma-separated list, each trimmed, empty ones dropped.
+std::vector<std::string> SplitCommaList(const std::string& text);
 
 void ToLower(std::string& s);
 void Trim(std::string& s);

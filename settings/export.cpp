@@ -49,6 +49,19 @@ bool WipeAndDeleteFile(const std::string& path, int passes) {
   return std::remove(path.c_str()) == 0;
 }
 
+void AppendExportLine(std::string& out, std::string_view address) {
+  for (std::size_t start = 0;;) {
+    const auto feed = address.find('\n', start);
+    if (feed == std::string_view::npos) {
+      out.append(address.substr(start));
+      break;
+    }
+    out.append(address.substr(start, feed - start)).append("\r\n");
+    start = feed + 1;
+  }
+  out.append("\r\n");
+}
+
 bool WriteExportFile(const std::string& path,
                      const std::function<std::size_t()>& row_count,
                      const std::function<std::string(std::size_t)>& address_at) {
@@ -59,19 +72,8 @@ bool WriteExportFile(const std::string& path,
   try {
     std::string line;
     for (std::size_t row = 0; row < row_count(); ++row) {
-      const std::string address = address_at(row);
-      // Every line ends in CR LF; a line feed inside an address becomes CR LF
-      // as well, as a text-mode stream would write it.
-      if (address.find('\n') == std::string::npos) {
-        line = address;
-      } else {
-        line.clear();
-        for (char c : address) {
-          if (c == '\n') line += '\r';
-          line += c;
-        }
-      }
-      line += "\r\n";
+      line.clear();
+      AppendExportLine(line, address_at(row));
       if (!file.Write(line)) return false;
     }
   } catch (...) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace korvel {
 
@@ -10,6 +11,11 @@ enum class ExportPathState { PathExists, PathWritable, PathInvalid };
 
 ExportPathState ProbeExportPath(const std::string& path);
 bool WipeAndDeleteFile(const std::string& path, int passes);
+
+// Appends one line of the export file: the address, then CR LF. A line feed
+// inside the address becomes CR LF as well, as a text-mode stream writes it.
+// The window's export and korvel-sweep's "-f export" both write through this.
+void AppendExportLine(std::string& out, std::string_view address);
 
 // Writes the rows given by `row_count` and `address_at` to `path`. The file is
 // written beside the target and renamed over it only when every row is on

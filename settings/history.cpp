@@ -11,26 +11,6 @@
 namespace korvel {
 namespace {
 
-// The characters no list item may hold (the file finder rejects the same).
-constexpr std::string_view kInvalidChars{"\\/:*?\"<>|\t\r\f\n", 13};
-constexpr std::string_view kNoExtension = "-?";
-
-// Pieces between commas, trimmed, empty ones dropped.
-std::vector<std::string> SplitList(const std::string& text) {
-  std::vector<std::string> pieces;
-  std::size_t start = 0;
-  while (true) {
-    const auto comma = text.find(',', start);
-    std::string piece = text.substr(start, comma == std::string::npos ? std::string::npos
-                                                                      : comma - start);
-    Trim(piece);
-    if (!piece.empty()) pieces.push_back(std::move(piece));
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  return pieces;
-}
-
 // std::string orders by its bytes as unsigned values, a prefix first.
 std::string JoinSorted(const std::set<std::string>& items) {
   std::string out;
@@ -80,16 +60,15 @@ std::string EncodeHistory(const HistoryBox& box) {
 
 std::string NormalizeKeywords(std::string text) {
   for (char& c : text)
-    if (kInvalidChars.find(c) != std::string_view::npos) c = ' ';
-  const auto pieces = SplitList(text);
+    if (kInvalidCharacters.find(c) != std::string_view::npos) c = ' ';
+  const auto pieces = SplitCommaList(text);
   return JoinSorted(std::set<std::string>(pieces.begin(), pieces.end()));
 }
 
 std::string NormalizeExtensions(std::string text) {
   std::set<std::string> tokens;
-  for (auto& piece : SplitList(text)) {
-    if (piece != kNoExtension && piece.find_first_of(kInvalidChars) != std::string::npos)
-      continue;
+  for (auto& piece : SplitCommaList(text)) {
+    if (HoldsInvalidCharacter(piece, true)) continue;
     ToLower(piece);
     tokens.insert(std::move(piece));
   }

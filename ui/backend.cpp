@@ -62,17 +62,18 @@ Prompts& CurrentPrompts() {
   return CurrentBackend().GetPrompts();
 }
 
-ScopedBackend::ScopedBackend(Backend& backend)
-    : previous_(std::exchange(Current().backend, &backend)) {}
-ScopedBackend::~ScopedBackend() { Current().backend = previous_; }
-
-ScopedPrompts::ScopedPrompts(Prompts& prompts)
-    : previous_(std::exchange(Current().prompts, &prompts)) {}
-ScopedPrompts::~ScopedPrompts() { Current().prompts = previous_; }
-
-ScopedDesktop::ScopedDesktop(Desktop& desktop)
-    : previous_(std::exchange(Current().desktop, &desktop)) {}
-ScopedDesktop::~ScopedDesktop() { Current().desktop = previous_; }
+template <>
+Backend*& InstalledService<Backend>() {
+  return Current().backend;
+}
+template <>
+Prompts*& InstalledService<Prompts>() {
+  return Current().prompts;
+}
+template <>
+Desktop*& InstalledService<Desktop>() {
+  return Current().desktop;
+}
 
 bool PreTranslateInput(MSG& msg) {
   // From the target up to its dialog, as the framework walks the window tree.

@@ -8,6 +8,7 @@
 // this header. See ui/README.md.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/desktop.h"
@@ -133,41 +134,37 @@ class Backend {
 Backend& CurrentBackend();
 bool HasBackend();
 
-// Installs a backend for a scope (RunApplication does this itself).
-class ScopedBackend {
+// Where the installed backend, prompts and desktop services are kept; null
+// when none is installed (the prompts and desktop then are the backend's).
+template <class Service>
+Service*& InstalledService();
+template <>
+Backend*& InstalledService<Backend>();
+template <>
+Prompts*& InstalledService<Prompts>();
+template <>
+Desktop*& InstalledService<Desktop>();
+
+// Installs a service for a scope and puts the previous one back at its end.
+template <class Service>
+class ScopedService {
  public:
-  explicit ScopedBackend(Backend& backend);
-  ~ScopedBackend();
-  ScopedBackend(const ScopedBackend&) = delete;
-  ScopedBackend& operator=(const ScopedBackend&) = delete;
+  explicit ScopedService(Service& service)
+      : previous_(std::exchange(InstalledService<Service>(), &service)) {}
+  ~ScopedService() { InstalledService<Service>() = previous_; }
+  ScopedService(const ScopedService&) = delete;
+  ScopedService& operator=(const ScopedService&) = delete;
 
  private:
-  Backend* previous_;
+  Service* previous_;
 };
 
-// Replaces the backend's prompts (or desktop services) for a scope, e.g. real
+// A backend for a scope (RunApplication does this itself).
+using ScopedBackend = ScopedService<Backend>;
+// The backend's prompts (or desktop services) replaced for a scope, e.g. real
 // windows with scripted message boxes in a test.
-class ScopedPrompts {
- public:
-  explicit ScopedPrompts(Prompts& prompts);
-  ~ScopedPrompts();
-  ScopedPrompts(const ScopedPrompts&) = delete;
-  ScopedPrompts& operator=(const ScopedPrompts&) = delete;
-
- private:
-  Prompts* previous_;
-};
-
-class ScopedDesktop {
- public:
-  explicit ScopedDesktop(Desktop& desktop);
-  ~ScopedDesktop();
-  ScopedDesktop(const ScopedDesktop&) = delete;
-  ScopedDesktop& operator=(const ScopedDesktop&) = delete;
-
- private:
-  Desktop* previous_;
-};
+using ScopedPrompts = ScopedService<Prompts>;
+using ScopedDesktop = ScopedService<Desktop>;
 
 // Input, from the backend's modal loop to the layer. Each does nothing when
 // the window has no layer object bound.

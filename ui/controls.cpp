@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "platform/ascii.h"
+#include "platform/text_bytes.h"
 #include "ui/backend.h"
 
 namespace korvel {
@@ -12,13 +12,6 @@ template <class Peer>
 Peer& Require(HWND window, const char* what) {
   if (window == nullptr) throw std::logic_error(std::string(what) + " used before it was created");
   return static_cast<Peer&>(*window);
-}
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-  return true;
 }
 
 }  // namespace
@@ -100,7 +93,7 @@ int CComboBox::FindStringExact(int nStartAfter, const std::string& text) const {
   const int start = nStartAfter < 0 || nStartAfter >= count ? -1 : nStartAfter;
   for (int step = 1; step <= count; ++step) {
     const int index = (start + step) % count;
-    if (EqualIgnoringAsciiCase(peer.GetItem(index), text)) return index;
+    if (EqualsIgnoringCase(peer.GetItem(index), text)) return index;
   }
   return CB_ERR;
 }

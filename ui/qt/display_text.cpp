@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "platform/text_bytes.h"
+
 namespace korvel::qt {
 namespace {
 
@@ -15,32 +17,6 @@ constexpr char16_t kCp1252High[32] = {
 char16_t SingleByte(unsigned char b) {
   if (b >= 0x80 && b < 0xA0) return kCp1252High[b - 0x80];
   return b;
-}
-
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
-// Length of the valid UTF-8 sequence starting at s[i], or 0 when there is none.
-std::size_t Utf8Length(std::string_view s, std::size_t i, char32_t& cp) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  std::size_t n;
-  char32_t min;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    n = 2, cp = b0 & 0x1F, min = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    n = 3, cp = b0 & 0x0F, min = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    n = 4, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if (!IsContinuation(b)) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return n;
 }
 
 }  // namespace
@@ -57,7 +33,7 @@ QString DisplayText(std::string_view bytes) {
       continue;
     }
     char32_t cp = 0;
-    const std::size_t n = Utf8Length(bytes, i, cp);
+    const std::size_t n = Utf8SequenceLength(bytes, i, cp);
     if (n == 0) {
       out.append(QChar(SingleByte(b)));
       ++i;
