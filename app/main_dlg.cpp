@@ -93,18 +93,17 @@ void CMainDlg::OnCancel() {
   CDialog::OnCancel();
 }
 
-void CMainDlg::AddResultRow(const std::string& address, const std::string& location) {
+void CMainDlg::AddResultRow(std::string_view address, std::string_view location) {
   m_lstResults.InsertItem(m_lstResults.GetItemCount(), "");
   const int row = m_lstResults.GetItemCount() - 1;
-  m_lstResults.SetItemText(row, 0, address);
-  m_lstResults.SetItemText(row, 1, location);
+  m_lstResults.SetItemText(row, 0, std::string(address));
+  m_lstResults.SetItemText(row, 1, std::string(location));
 }
 
-std::string CMainDlg::KeywordText() { return m_cboKeywords.GetWindowText(); }
-
-std::string CMainDlg::ExtensionText() { return m_cboExtensions.GetWindowText(); }
-
-bool CMainDlg::IsLocalSweep() { return m_chkLocal.GetCheck() != BST_UNCHECKED; }
+FolderOptions CMainDlg::CurrentFolderOptions() {
+  return FolderOptions{m_cboKeywords.GetWindowText(), m_cboExtensions.GetWindowText(),
+                       m_chkLocal.GetCheck() != BST_UNCHECKED};
+}
 
 void CMainDlg::ShowWarning(const std::string& text) {
   MessageBox(text, texts::kCaptionWarning, MB_OK | MB_ICONEXCLAMATION);

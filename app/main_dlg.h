@@ -2,24 +2,29 @@
 // The main dialog: the result list, the folder options, the task buttons.
 // Every sweep receives it; the settings are loaded into it and saved from it.
 #include <string>
+#include <string_view>
 
 #include "app/combo_history.h"
-#include "scan/sweep_dialog.h"
+#include "find/folder_options.h"
+#include "scan/row_sink.h"
+#include "scan/sweep_hooks.h"
 #include "settings/settings.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 
 namespace korvel {
 
-class CMainDlg : public CDialog, public SweepDialog, public SettingsDialog {
+class CMainDlg : public CDialog, public RowSink, public SweepHooks, public SettingsDialog {
  public:
   explicit CMainDlg(CWnd* pParent = nullptr);
 
-  // SweepDialog
-  void AddResultRow(const std::string& address, const std::string& location) override;
-  std::string KeywordText() override;
-  std::string ExtensionText() override;
-  bool IsLocalSweep() override;
+  // RowSink: a row appended to the result list.
+  void AddResultRow(std::string_view address, std::string_view location) override;
+
+  // The folder options as the fields show them right now.
+  FolderOptions CurrentFolderOptions();
+
+  // SweepHooks
   void ShowWarning(const std::string& text) override;
   int BeginWaitCursor() override;
   void RestoreCursor(int previous) override;

@@ -30,14 +30,14 @@ void CMainDlg::OnSweepFile() {
   CFileDialog dlg(TRUE, nullptr, texts::kSweepFileName, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                   texts::kSweepFileFilter, this);
   if (dlg.DoModal() != IDOK) return;
-  SweepFile(*this, dlg.GetPathName());
+  SweepFile(*this, dlg.GetPathName(), *this);
   MessageBeep(MB_ICONASTERISK);
 }
 
 void CMainDlg::OnSweepFolder() {
   CFolderDialog dlg(nullptr, nullptr, this, BIF_RETURNONLYFSDIRS);
   if (dlg.DoModal() != IDOK) return;
-  SweepFolder(*this, WithFinalSeparator(dlg.GetFolderPath()));
+  SweepFolder(*this, WithFinalSeparator(dlg.GetFolderPath()), CurrentFolderOptions(), *this);
   MessageBeep(MB_ICONASTERISK);
 }
 
@@ -48,10 +48,10 @@ void CMainDlg::OnDropFiles(HDROP hDropInfo) {
   if (!dropped) return;  // nothing to sweep, least of all the root an empty path would become
 
   if (IsRegularFileFollowingLinks(path)) {
-    SweepFile(*this, path);
+    SweepFile(*this, path, *this);
   } else {
     // A folder, or anything whose status cannot be read: the folder sweep reports it.
-    SweepFolder(*this, WithFinalSeparator(path));
+    SweepFolder(*this, WithFinalSeparator(path), CurrentFolderOptions(), *this);
   }
   MessageBeep(MB_ICONASTERISK);
 }

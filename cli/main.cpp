@@ -43,7 +43,7 @@ Examples:
 )";
 
 // The window, as far as a sweep needs it: rows stream straight to the output.
-class CommandLineDialog final : public SweepDialog {
+class CommandLineDialog final : public RowSink, public SweepHooks {
  public:
   CommandLineDialog(RowWriter& writer, std::string keywords, std::string extensions, bool local)
       : writer_(writer),
@@ -51,19 +51,13 @@ class CommandLineDialog final : public SweepDialog {
         extensions_(std::move(extensions)),
         local_(local) {}
 
-  void AddResultRow(const std::string& address, const std::string& location) override {
+  void AddResultRow(std::string_view address, std::string_view location) override {
     writer_.Row(address, location);
   }
-  std::string KeywordText() override { return keywords_; }
-  std::string ExtensionText() override { return extensions_; }
-  bool IsLocalSweep() override { return local_; }
+  FolderOptions Options() const { return FolderOptions{keywords_, extensions_, local_}; }
   // A folder sweep warns before it sweeps any file, so no row of the refused
   // PATH has been written.
   void ShowWarning(const std::string& text) override { warning_ = text; }
-  int BeginWaitCursor() override { return 0; }
-  void RestoreCursor(int) override {}
-  void AddKeywordsToHistory() override {}
-  void AddExtensionsToHistory() override {}
 
   std::string TakeWarning() { return std::exchange(warning_, {}); }
 
@@ -101,7 +95,7 @@ bool SweepPath(CommandLineDialog& dialog, const std::string& path) {
     return false;
   }
   if (kind == PathKind::File) {
-    SweepFile(dialog, path);
+    SweepFile(dialog, path, dialog);
     return true;
   }
   if (kind == PathKind::Other) {
@@ -114,7 +108,7 @@ bool SweepPath(CommandLineDialog& dialog, const std::string& path) {
 #else
   if (folder.back() != '/') folder += '/';
 #endif
-  SweepFolder(dialog, folder);
+  SweepFolder(dialog, folder, dialog.Options(), dialog);
   const std::string warning = dialog.TakeWarning();
   if (warning.empty()) return true;
   Complain(path, warning);

@@ -18,33 +18,27 @@ std::vector<std::string>& FoundFiles() {
 
 void AddFoundFile(const char* path) { FoundFiles().emplace_back(path); }
 
-void SweepFolder(SweepDialog& dialog, const std::string& folder) {
-  const int previous = dialog.BeginWaitCursor();
-  const std::string keywords = dialog.KeywordText();
-  const std::string extensions = dialog.ExtensionText();
-  const bool local = dialog.IsLocalSweep();
+void SweepFolder(RowSink& sink, const std::string& folder, const FolderOptions& options,
+                 SweepHooks& hooks) {
+  WaitCursorScope cursor(hooks);
   std::vector<std::string>& found = FoundFiles();
   found.clear();
   try {
-    FileFinder finder(AddFoundFile, folder.c_str(), extensions.c_str(), keywords.c_str());
-    finder.Find(local ? 0 : 1);
+    FileFinder finder(AddFoundFile, folder.c_str(), options.extensions.c_str(),
+                      options.keywords.c_str());
+    finder.Find(options.local ? 0 : 1);
   } catch (...) {
     // Whatever failed, the user can only have mistyped a field; the finder's
     // own texts are not meant for the user.
-    dialog.RestoreCursor(previous);
-    dialog.ShowWarning(kInvalidFieldsWarning);
+    cursor.Restore();
+    hooks.ShowWarning(kInvalidFieldsWarning);
     return;
   }
   // The walk is finished before the first file is swept.
-  struct RestoreOnExit {
-    SweepDialog& dialog;
-    int previous;
-    ~RestoreOnExit() { dialog.RestoreCursor(previous); }
-  } restore{dialog, previous};
-  for (const std::string& path : found) SweepFile(dialog, path);
+  for (const std::string& path : found) SweepFile(sink, path, hooks);
   std::vector<std::string>().swap(found);
-  dialog.AddKeywordsToHistory();
-  dialog.AddExtensionsToHistory();
+  hooks.AddKeywordsToHistory();
+  hooks.AddExtensionsToHistory();
 }
 
 }  // namespace korvel

@@ -2,15 +2,19 @@
 #include <string>
 #include <vector>
 
-#include "scan/sweep_dialog.h"
+#include "find/folder_options.h"
+#include "scan/row_sink.h"
+#include "scan/sweep_hooks.h"
 
 namespace korvel {
 
-// Sweeps every file under `folder` that passes the dialog's keyword and
-// extension lists (only the folder itself when the local switch is on), then
-// enters both field texts in their histories. On invalid field text it shows
-// "The Keywords/Extensions fields contain invalid characters." and sweeps nothing.
-void SweepFolder(SweepDialog& dialog, const std::string& folder);
+// Sweeps every file under `folder` that passes the options' keyword and
+// extension lists (only the folder itself when they say local) into `sink`,
+// then enters both field texts in their histories. On invalid field text it
+// shows "The Keywords/Extensions fields contain invalid characters." and
+// sweeps nothing.
+void SweepFolder(RowSink& sink, const std::string& folder, const FolderOptions& options,
+                 SweepHooks& hooks = NoSweepHooks());
 
 // The finder's handler: appends the path to the found-files list.
 void AddFoundFile(const char* path);

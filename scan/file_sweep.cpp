@@ -13,42 +13,43 @@ AddressScanner& Scanner() {
   return scanner;
 }
 
-// Empties the scanner and puts the cursor back however the sweep ends.
+// Empties the scanner, then puts the cursor back, however the sweep ends.
 class SweepScope {
  public:
-  SweepScope(SweepDialog& dialog, AddressScanner& scanner)
-      : dialog_(dialog), scanner_(scanner), previous_(dialog.BeginWaitCursor()) {}
-  ~SweepScope() {
-    scanner_.Clear();
-    dialog_.RestoreCursor(previous_);
-  }
+  SweepScope(SweepHooks& hooks, AddressScanner& scanner) : cursor_(hooks), scanner_(scanner) {}
+  ~SweepScope() { scanner_.Clear(); }
   SweepScope(const SweepScope&) = delete;
   SweepScope& operator=(const SweepScope&) = delete;
 
  private:
-  SweepDialog& dialog_;
+  WaitCursorScope cursor_;
   AddressScanner& scanner_;
-  int previous_;
 };
 
 }  // namespace
 
-void SweepFile(SweepDialog& dialog, const std::string& path) {
+SweepHooks& NoSweepHooks() {
+  static SweepHooks none;
+  return none;
+}
+
+void SweepFile(RowSink& sink, const std::string& path, SweepHooks& hooks) {
   if (!IsRegularFileFollowingLinks(path)) return;
   AddressScanner& scanner = Scanner();
-  SweepScope scope(dialog, scanner);
+  SweepScope scope(hooks, scanner);
   scanner.ScanFile(path, false);
   // A row holds NUL-terminated text, so an address ends at its first NUL.
   std::string cut;
   for (const std::string& address : scanner.Addresses()) {
     const auto nul = address.find('\0');
     if (nul == std::string::npos) {
-      dialog.AddResultRow(address, path);
+      sink.AddResultRow(address, path);
     } else {
       cut.assign(address, 0, nul);
-      dialog.AddResultRow(cut, path);
+      sink.AddResultRow(cut, path);
     }
   }
+  sink.FileSwept(path);
 }
 
 }  // namespace korvel

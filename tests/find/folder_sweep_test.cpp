@@ -16,14 +16,11 @@ using testing::TempTree;
 using Strings = std::vector<std::string>;
 
 // Records every call a sweep makes on its window, in order.
-class RecordingDialog : public SweepDialog {
+class RecordingDialog : public RowSink, public SweepHooks {
  public:
-  void AddResultRow(const std::string& address, const std::string& location) override {
-    rows.push_back(address + " | " + location);
+  void AddResultRow(std::string_view address, std::string_view location) override {
+    rows.push_back(std::string(address) + " | " + std::string(location));
   }
-  std::string KeywordText() override { return keywords; }
-  std::string ExtensionText() override { return extensions; }
-  bool IsLocalSweep() override { return local; }
   void ShowWarning(const std::string& text) override {
     calls.push_back("warning: " + text + (depth == 0 ? " (cursor restored)" : " (still waiting)"));
   }
@@ -37,6 +34,11 @@ class RecordingDialog : public SweepDialog {
   }
   void AddKeywordsToHistory() override { calls.push_back("keywords history"); }
   void AddExtensionsToHistory() override { calls.push_back("extensions history"); }
+
+  // The folder sweep as the window starts it, with these fields.
+  void Sweep(const std::string& folder) {
+    SweepFolder(*this, folder, {keywords, extensions, local}, *this);
+  }
 
   std::string keywords, extensions;
   bool local = false;
@@ -59,7 +61,7 @@ class FolderSweepTest : public ::testing::Test {
 };
 
 TEST_F(FolderSweepTest, EmptyFieldsSweepEveryFileInWalkOrder) {
-  SweepFolder(dialog, tree.Root());
+  dialog.Sweep(tree.Root());
   EXPECT_EQ(dialog.rows,
             (Strings{"http://one.example/ | " + P("index.htm"),
                      "www.two.example | " + P("index.htm"),
@@ -75,18 +77,18 @@ TEST_F(FolderSweepTest, EmptyFieldsSweepEveryFileInWalkOrder) {
 TEST_F(FolderSweepTest, LocalSweepWithExtensionsTakesOnlyTheFolderOwnMatchingFiles) {
   dialog.extensions = "htm, html";
   dialog.local = true;
-  SweepFolder(dialog, tree.Root());
+  dialog.Sweep(tree.Root());
   EXPECT_EQ(dialog.rows, (Strings{"http://one.example/ | " + P("index.htm"),
                                   "www.two.example | " + P("index.htm")}));
   dialog.rows.clear();
   dialog.local = false;
-  SweepFolder(dialog, tree.Root());
+  dialog.Sweep(tree.Root());
   EXPECT_EQ(dialog.rows.size(), 3u);  // sub/page.HTML too
 }
 
 TEST_F(FolderSweepTest, KeywordsNarrowByBaseName) {
   dialog.keywords = "DOC";
-  SweepFolder(dialog, P("sub"));  // no final separator: the finder adds it
+  dialog.Sweep(P("sub"));  // no final separator: the finder adds it
   EXPECT_EQ(dialog.rows, (Strings{"http://four.example | " + P("sub/deeper/doc.txt")}));
 }
 
@@ -96,7 +98,7 @@ TEST_F(FolderSweepTest, InvalidFieldTextWarnsAfterTheCursorAndSweepsNothing) {
     dialog.keywords = keywords;
     dialog.extensions = extensions;
     dialog.calls.clear();
-    SweepFolder(dialog, tree.Root());
+    dialog.Sweep(tree.Root());
     EXPECT_TRUE(dialog.rows.empty());
     EXPECT_EQ(dialog.calls, (Strings{"warning: The Keywords/Extensions fields contain invalid "
                                      "characters. (cursor restored)"}));
@@ -104,14 +106,14 @@ TEST_F(FolderSweepTest, InvalidFieldTextWarnsAfterTheCursorAndSweepsNothing) {
 }
 
 TEST_F(FolderSweepTest, AMissingFolderEndsInTheSameWarning) {
-  SweepFolder(dialog, P("missing"));
+  dialog.Sweep(P("missing"));
   EXPECT_EQ(dialog.calls.size(), 1u);
   EXPECT_EQ(dialog.calls[0].rfind("warning: The Keywords/Extensions", 0), 0u);
 }
 
 TEST_F(FolderSweepTest, NoMatchStillEntersTheHistories) {
   dialog.extensions = "pdf";
-  SweepFolder(dialog, tree.Root());
+  dialog.Sweep(tree.Root());
   EXPECT_TRUE(dialog.rows.empty());
   EXPECT_EQ(dialog.calls, (Strings{"keywords history", "extensions history"}));
   EXPECT_EQ(dialog.depth, 0);
@@ -120,8 +122,8 @@ TEST_F(FolderSweepTest, NoMatchStillEntersTheHistories) {
 TEST_F(FolderSweepTest, SweepingTwiceListsTheRowsTwice) {
   dialog.local = true;
   dialog.extensions = "txt";
-  SweepFolder(dialog, tree.Root());
-  SweepFolder(dialog, tree.Root());
+  dialog.Sweep(tree.Root());
+  dialog.Sweep(tree.Root());
   EXPECT_EQ(dialog.rows.size(), 4u);
   EXPECT_EQ(dialog.rows[0], dialog.rows[2]);
 }
@@ -142,13 +144,13 @@ TEST(FileSweepTest, OnlyARegularFileGetsTheCursorAndRows) {
   } counting;
   counting.count = &cursors;
   for (const std::string& path : {tree.Root(), tree.Path("missing"), tree.Path("fifo")})
-    SweepFile(counting, path);
+    SweepFile(counting, path, counting);
   EXPECT_EQ(cursors, 0);
   EXPECT_TRUE(counting.rows.empty());
 
   // The location is the path exactly as given.
   const std::string odd_path = tree.Path("./a.txt");
-  SweepFile(counting, odd_path);
+  SweepFile(counting, odd_path, counting);
   EXPECT_EQ(cursors, 1);
   EXPECT_EQ(counting.depth, 0);
   EXPECT_EQ(counting.rows, (Strings{"http://x.example | " + odd_path}));
@@ -158,7 +160,7 @@ TEST(FileSweepTest, AnAddressIsCutAtItsFirstNul) {
   TempTree tree;
   tree.File("cut.txt", std::string("x http://a.example/\0tail y", 26));
   RecordingDialog dialog;
-  SweepFile(dialog, tree.Path("cut.txt"));
+  SweepFile(dialog, tree.Path("cut.txt"), dialog);
   EXPECT_EQ(dialog.rows, (Strings{"http://a.example/ | " + tree.Path("cut.txt")}));
 }
 

@@ -30,7 +30,7 @@
 #include "ui/qt/qt_peers.h"
 #include "ui/qt/result_model.h"
 #include "ui/qt/result_view.h"
-#include "scan/sweep_dialog.h"
+#include "scan/row_sink.h"
 
 using namespace korvel;
 using korvel::qt::QtBackend;
@@ -73,7 +73,7 @@ class MainWindowTest : public QObject {
   }
   static qt::ResultView* List() { return Control<qt::ResultView>(IDC_RESULTS); }
   static void AddRow(const std::string& address, const std::string& location) {
-    dynamic_cast<SweepDialog&>(*AfxGetMainWnd()).AddResultRow(address, location);
+    dynamic_cast<RowSink&>(*AfxGetMainWnd()).AddResultRow(address, location);
     List()->Model()->Flush();
   }
 
