@@ -1,16 +1,14 @@
 #include "tests/app/app_scenario.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 #include "app/korvel_main.h"
 #include "app/main_app.h"
 #include "platform/registry_store.h"
+#include "tests/support/files.h"
 #include "settings/settings.h"
 
-namespace korvel::apptest {
+namespace korvel::testing {
 namespace {
 
 constexpr char kProgramKey[] = "Software\\Tessaly\\Korvel";
@@ -34,16 +32,13 @@ void UnsetEnvironment(const char* name) {
 }  // namespace
 
 void AppScenario::SetUp() {
-  std::random_device random;
-  root_ = std::filesystem::temp_directory_path() /
-          ("korvel-app-" + std::to_string(random()) + "-" + std::to_string(random()));
-  std::filesystem::create_directories(root_ / "config");
-  std::filesystem::create_directories(root_ / "bin");
+  tree_.Folder("config");
+  tree_.Folder("bin");
   if (const char* home = std::getenv("XDG_CONFIG_HOME")) {
     hadConfigHome_ = true;
     savedConfigHome_ = home;
   }
-  SetEnvironment("XDG_CONFIG_HOME", (root_ / "config").string());
+  SetEnvironment("XDG_CONFIG_HOME", Path("config"));
   // Where the store is the shared registry, every test starts from the same values.
   StoreText("cboKeywords", "");
   StoreText("cboExtensions", "");
@@ -55,12 +50,10 @@ void AppScenario::TearDown() {
     SetEnvironment("XDG_CONFIG_HOME", savedConfigHome_);
   else
     UnsetEnvironment("XDG_CONFIG_HOME");
-  std::error_code error;
-  std::filesystem::remove_all(root_, error);
 }
 
 void AppScenario::RunProgram() {
-  std::string program = (root_ / "bin" / "korvel").string();
+  std::string program = Path("bin/korvel");
   char* argv[] = {program.data(), nullptr};
   CMainApp app;
   PrepareProgram(program.c_str());
@@ -82,22 +75,16 @@ void AppScenario::AddRows(const Rows& rows) {
 }
 
 std::string AppScenario::WriteFile(const std::string& name, const std::string& bytes) const {
-  const std::filesystem::path path = root_ / name;
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path.string();
+  return tree_.File(name, bytes);
 }
 
 std::string AppScenario::ReadFile(const std::string& name) const {
-  std::ifstream in(root_ / name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
+  return testing::ReadAll(Path(name));
 }
 
 std::string AppScenario::MakeFolder(const std::string& name) const {
-  std::filesystem::create_directories(root_ / name);
-  return (root_ / name).string();
+  tree_.Folder(name);
+  return Path(name);
 }
 
 std::string AppScenario::StoredText(const std::string& value) const {
@@ -112,4 +99,4 @@ void AppScenario::StoreText(const std::string& value, const std::string& text) c
   WriteRegText(DefaultSettingsStore(), RegHive::CurrentUser, kProgramKey, value, text);
 }
 
-}  // namespace korvel::apptest
+}  // namespace korvel::testing

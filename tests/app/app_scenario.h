@@ -3,15 +3,15 @@
 // holds its settings file, its "installation" folder and the test's files.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/main_dlg.h"
 #include "res/resource.h"
+#include "tests/support/temp_tree.h"
 #include "ui/headless/headless_backend.h"
 
-namespace korvel::apptest {
+namespace korvel::testing {
 
 using headless::HeadlessDialog;
 using Rows = std::vector<std::vector<std::string>>;
@@ -29,16 +29,12 @@ class AppScenario : public ::testing::Test {
   // A step that adds result rows as a sweep would.
   void AddRows(const Rows& rows);
 
-  std::string Path(const std::string& name) const { return (root_ / name).string(); }
+  std::string Path(const std::string& name) const { return tree_.Path(name); }
   std::string WriteFile(const std::string& name, const std::string& bytes) const;
   std::string ReadFile(const std::string& name) const;
   std::string MakeFolder(const std::string& name) const;
   std::string ProgramFolder() const { return Path("bin"); }
-#ifdef _WIN32
-  static constexpr char kSeparator = '\\';
-#else
-  static constexpr char kSeparator = '/';
-#endif
+  static constexpr char kSeparator = testing::kSeparator;
 
   // A value of the stored settings; "<missing>" when there is none.
   std::string StoredText(const std::string& value) const;
@@ -47,9 +43,9 @@ class AppScenario : public ::testing::Test {
   headless::HeadlessBackend ui;
 
  private:
-  std::filesystem::path root_;
+  testing::TempTree tree_;
   std::string savedConfigHome_;
   bool hadConfigHome_ = false;
 };
 
-}  // namespace korvel::apptest
+}  // namespace korvel::testing

@@ -2,7 +2,7 @@
 // buttons, the manual and the about box.
 #include "tests/app/app_scenario.h"
 
-namespace korvel::apptest {
+namespace korvel::testing {
 namespace {
 
 using Commands = AppScenario;
@@ -159,4 +159,4 @@ TEST_F(Commands, EveryCommandOfTheTableRuns) {
 }
 
 }  // namespace
-}  // namespace korvel::apptest
+}  // namespace korvel::testing

@@ -6,7 +6,7 @@
 
 #include "tests/app/app_scenario.h"
 
-namespace korvel::apptest {
+namespace korvel::testing {
 namespace {
 
 using Export = AppScenario;
@@ -100,4 +100,4 @@ TEST_F(Export, AFailedExportSaysSoAndLeavesTheOldFileWhole) {
 #endif
 
 }  // namespace
-}  // namespace korvel::apptest
+}  // namespace korvel::testing

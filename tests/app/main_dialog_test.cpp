@@ -2,7 +2,7 @@
 #include "res/templates.h"
 #include "tests/app/app_scenario.h"
 
-namespace korvel::apptest {
+namespace korvel::testing {
 namespace {
 
 using MainDialog = AppScenario;
@@ -95,4 +95,4 @@ TEST_F(MainDialog, HistoriesAndTheLocalSwitchSurviveARestart) {
 }
 
 }  // namespace
-}  // namespace korvel::apptest
+}  // namespace korvel::testing

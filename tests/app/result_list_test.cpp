@@ -1,7 +1,7 @@
 // Rows in the result list: removing one or all, and opening a row's folder.
 #include "tests/app/app_scenario.h"
 
-namespace korvel::apptest {
+namespace korvel::testing {
 namespace {
 
 using ResultList = AppScenario;
@@ -66,4 +66,4 @@ TEST_F(ResultList, CellsKeepTheirBytesWhateverTheirLength) {
 }
 
 }  // namespace
-}  // namespace korvel::apptest
+}  // namespace korvel::testing

@@ -14,11 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "temp_tree.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_tree.h"
 
 namespace korvel {
 namespace {
 
+using testing::ReadAll;
 using testing::TempTree;
 using Strings = std::vector<std::string>;
 
@@ -26,13 +28,6 @@ struct Result {
   int status = -1;  // exit status, or -1 when the program did not exit normally
   std::string out, err;
 };
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 struct Limits {
   rlim_t file_size = RLIM_INFINITY;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/folder_tokens.h"
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
 
 namespace korvel {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "find/file_finder.h"
 #include "platform/file_status.h"
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
 
 namespace korvel {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "scan/file_sweep.h"
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
 
 namespace korvel {
 namespace {

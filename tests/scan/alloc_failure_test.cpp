@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "scan/address_scanner.h"
-#include "temp_folder.h"
+#include "tests/support/temp_tree.h"
 
 namespace {
 
@@ -50,17 +50,17 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 using korvel::AddressScanner;
-using korvel::test::TempFolder;
+using korvel::testing::TempTree;
 using List = std::vector<std::string>;
 
 namespace {
 
 // A file of a few megabytes with a handful of addresses.
-std::string BigFile(const TempFolder& folder) {
+std::string BigFile(const TempTree& folder) {
   std::string text = "<a href=\"http://www.example.org/first/page.html\">\n";
   text += std::string(3 << 20, 'x');
   text += "\nwrite to someone.with.a.long.name@mail.example.org or see C:\\Some\\Long\\Path\\file.txt\n";
-  return folder.Write("big.html", text);
+  return folder.File("big.html", text);
 }
 
 const List kBigFileAddresses{"http://www.example.org/first/page.html",
@@ -70,7 +70,7 @@ const List kBigFileAddresses{"http://www.example.org/first/page.html",
 }  // namespace
 
 TEST(AllocationFailure, FileTooLargeToReadAddsNothing) {
-  TempFolder folder;
+  TempTree folder;
   const std::string file = BigFile(folder);
   AddressScanner scanner;
   scanner.ScanText("www.before.org", false);
@@ -92,7 +92,7 @@ TEST(AllocationFailure, FileTooLargeToReadAddsNothing) {
 }
 
 TEST(AllocationFailure, FailureAtAnyStepLeavesTheListAsItWas) {
-  TempFolder folder;
+  TempTree folder;
   const std::string file = BigFile(folder);
   List expected{"www.before.org"};
   expected.insert(expected.end(), kBigFileAddresses.begin(), kBigFileAddresses.end());

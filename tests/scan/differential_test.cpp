@@ -107,10 +107,10 @@ void ExpectSameAsReference(const std::vector<std::string>& texts) {
     reference::ExtractAddresses(texts[i], expected);
     if (scanner.Addresses() != expected) {
       std::string all;
-      for (const std::string& t : texts) all += "\n  text: \"" + test::Escape(t) + "\"";
+      for (const std::string& t : texts) all += "\n  text: \"" + korvel::testing::Escape(t) + "\"";
       FAIL() << "scanner and reference differ after " << i + 1 << " text(s):" << all
-             << "\n  scanner:   " << test::EscapeList(scanner.Addresses())
-             << "\n  reference: " << test::EscapeList(expected);
+             << "\n  scanner:   " << korvel::testing::EscapeList(scanner.Addresses())
+             << "\n  reference: " << korvel::testing::EscapeList(expected);
     }
   }
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace korvel::test {
+namespace korvel::testing {
 
 inline std::string Escape(const std::string& s) {
   std::string out;
@@ -34,4 +34,4 @@ inline std::string EscapeList(const std::vector<std::string>& list) {
   return out + "}";
 }
 
-}  // namespace korvel::test
+}  // namespace korvel::testing

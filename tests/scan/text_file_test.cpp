@@ -8,7 +8,7 @@
 
 #include "platform/file_status.h"
 #include "scan/address_scanner.h"
-#include "temp_folder.h"
+#include "tests/support/temp_tree.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -16,7 +16,7 @@
 #endif
 
 using namespace korvel;
-using test::TempFolder;
+using korvel::testing::TempTree;
 
 namespace {
 
@@ -62,24 +62,24 @@ TEST(TextMode, EndsLinesWithLfAndStopsAtCtrlZ) {
 }
 
 TEST(TextFile, ReadsTheFileInTextMode) {
-  TempFolder folder;
-  EXPECT_EQ(Read(folder.Write("crlf", "one\r\ntwo\r\n")), "one\ntwo\n");
-  EXPECT_EQ(Read(folder.Write("cr", "one\rtwo")), "one\rtwo\n");
-  EXPECT_EQ(Read(folder.Write("ctrlz", "one\n\x1atwo\n")), "one\n");
-  EXPECT_EQ(Read(folder.Write("empty", "")), "");
-  EXPECT_EQ(Read(folder.Write("nul-byte", std::string("a\0b", 3))), std::string("a\0b\n", 4));
+  TempTree folder;
+  EXPECT_EQ(Read(folder.File("crlf", "one\r\ntwo\r\n")), "one\ntwo\n");
+  EXPECT_EQ(Read(folder.File("cr", "one\rtwo")), "one\rtwo\n");
+  EXPECT_EQ(Read(folder.File("ctrlz", "one\n\x1atwo\n")), "one\n");
+  EXPECT_EQ(Read(folder.File("empty", "")), "");
+  EXPECT_EQ(Read(folder.File("nul-byte", std::string("a\0b", 3))), std::string("a\0b\n", 4));
   const std::string big(300000, 'x');
-  EXPECT_EQ(Read(folder.Write("big", big + "\r\n" + big)), big + "\n" + big + "\n");
+  EXPECT_EQ(Read(folder.File("big", big + "\r\n" + big)), big + "\n" + big + "\n");
 }
 
 TEST(TextFile, RefusesWhatIsNotARegularFile) {
-  TempFolder folder;
+  TempTree folder;
   EXPECT_TRUE(Refused(folder.Path("missing")));
   EXPECT_TRUE(Refused(folder.Path("")));
   ASSERT_TRUE(std::filesystem::create_directory(folder.Path("sub")));
   EXPECT_TRUE(Refused(folder.Path("sub")));
   EXPECT_FALSE(IsRegularFileFollowingLinks(folder.Path("sub")));
-  const std::string file = folder.Write("file", "www.a.org");
+  const std::string file = folder.File("file", "www.a.org");
   EXPECT_TRUE(IsRegularFileFollowingLinks(file));
   EXPECT_TRUE(Refused(file + std::string(1, '\0') + "x")) << "a NUL inside the path names nothing";
 #ifdef _WIN32
@@ -92,7 +92,7 @@ TEST(TextFile, RefusesWhatIsNotARegularFile) {
 #ifndef _WIN32
 
 TEST(TextFile, FifoIsRefusedWithoutBlocking) {
-  TempFolder folder;
+  TempTree folder;
   const std::string fifo = folder.Path("fifo");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   // With no writer, opening the FIFO for reading would wait forever.
@@ -102,8 +102,8 @@ TEST(TextFile, FifoIsRefusedWithoutBlocking) {
 
 TEST(TextFile, UnreadableFileIsRefused) {
   if (geteuid() == 0) GTEST_SKIP() << "the superuser reads every file";
-  TempFolder folder;
-  const std::string file = folder.Write("locked", "www.a.org\n");
+  TempTree folder;
+  const std::string file = folder.File("locked", "www.a.org\n");
   ASSERT_EQ(chmod(file.c_str(), 0), 0);
   EXPECT_TRUE(Refused(file));
   EXPECT_TRUE(ScanFile(file).empty());
@@ -112,24 +112,24 @@ TEST(TextFile, UnreadableFileIsRefused) {
 #endif  // _WIN32
 
 TEST(ScanFile, AddressesComeFromTheTextModeContent) {
-  TempFolder folder;
-  EXPECT_EQ(ScanFile(folder.Write("crlf", "<a href=\"x\r\ny\">\r\nmail joe@b.org\r\n")),
+  TempTree folder;
+  EXPECT_EQ(ScanFile(folder.File("crlf", "<a href=\"x\r\ny\">\r\nmail joe@b.org\r\n")),
             (std::vector<std::string>{"joe@b.org", "x\ny"}));
-  EXPECT_EQ(ScanFile(folder.Write("cr", "http://a/\rhttp://b/\r<a href=\"x\ry\">")),
+  EXPECT_EQ(ScanFile(folder.File("cr", "http://a/\rhttp://b/\r<a href=\"x\ry\">")),
             (std::vector<std::string>{"http://a/", "http://b/", "x\ry"}));
-  EXPECT_EQ(ScanFile(folder.Write("ctrlz", "www.a.org\n\x1awww.b.org\n")),
+  EXPECT_EQ(ScanFile(folder.File("ctrlz", "www.a.org\n\x1awww.b.org\n")),
             (std::vector<std::string>{"www.a.org"}));
-  EXPECT_EQ(ScanFile(folder.Write("last", "x\nsee www.a.org")), (std::vector<std::string>{"www.a.org"}));
-  EXPECT_EQ(ScanFile(folder.Write("nul-byte", std::string("www.a\0b.org x", 13))),
+  EXPECT_EQ(ScanFile(folder.File("last", "x\nsee www.a.org")), (std::vector<std::string>{"www.a.org"}));
+  EXPECT_EQ(ScanFile(folder.File("nul-byte", std::string("www.a\0b.org x", 13))),
             (std::vector<std::string>{std::string("www.a\0b.org", 11)}));
-  EXPECT_TRUE(ScanFile(folder.Write("empty", "")).empty());
-  EXPECT_TRUE(ScanFile(folder.Write("blanks", " \r\n\t\n")).empty());
+  EXPECT_TRUE(ScanFile(folder.File("empty", "")).empty());
+  EXPECT_TRUE(ScanFile(folder.File("blanks", " \r\n\t\n")).empty());
 }
 
 TEST(ScanFile, AppendKeepsTheListAndSkipsWhatItHolds) {
-  TempFolder folder;
-  const std::string a = folder.Write("a", "www.a.org www.b.org");
-  const std::string b = folder.Write("b", "www.b.org www.c.org");
+  TempTree folder;
+  const std::string a = folder.File("a", "www.a.org www.b.org");
+  const std::string b = folder.File("b", "www.b.org www.c.org");
   AddressScanner scanner;
   scanner.ScanFile(a, false);
   scanner.ScanFile(b, true);

@@ -16,7 +16,7 @@ namespace korvel {
 namespace {
 
 using testing::ReadAll;
-using testing::TempFolder;
+using testing::TempTree;
 using testing::WriteAll;
 
 bool Export(const std::string& path, const std::vector<std::string>& rows) {
@@ -25,34 +25,34 @@ bool Export(const std::string& path, const std::vector<std::string>& rows) {
 }
 
 TEST(ProbeExportPath, TellsExistingWritableAndInvalidPaths) {
-  TempFolder folder;
-  WriteAll(folder / "old.txt", "keep");
-  EXPECT_EQ(ProbeExportPath(folder / "old.txt"), ExportPathState::PathExists);
-  EXPECT_EQ(ReadAll(folder / "old.txt"), "keep");
+  TempTree folder;
+  WriteAll(folder.Path("old.txt"), "keep");
+  EXPECT_EQ(ProbeExportPath(folder.Path("old.txt")), ExportPathState::PathExists);
+  EXPECT_EQ(ReadAll(folder.Path("old.txt")), "keep");
 
-  EXPECT_EQ(ProbeExportPath(folder / "new.txt"), ExportPathState::PathWritable);
-  EXPECT_EQ(ProbeExportPath(folder / "missing/new.txt"), ExportPathState::PathInvalid);
-  std::filesystem::create_directory(folder.path() / "sub");
-  EXPECT_EQ(ProbeExportPath(folder / "sub"), ExportPathState::PathInvalid);
+  EXPECT_EQ(ProbeExportPath(folder.Path("new.txt")), ExportPathState::PathWritable);
+  EXPECT_EQ(ProbeExportPath(folder.Path("missing/new.txt")), ExportPathState::PathInvalid);
+  std::filesystem::create_directory(folder.Path("sub"));
+  EXPECT_EQ(ProbeExportPath(folder.Path("sub")), ExportPathState::PathInvalid);
   EXPECT_EQ(ProbeExportPath(""), ExportPathState::PathInvalid);
   EXPECT_EQ(folder.List(), (std::vector<std::string>{"old.txt", "sub"}));  // no stray test file
 }
 
 TEST(WipeAndDeleteFile, RemovesReadOnlyFilesAndIgnoresMissingOnes) {
-  TempFolder folder;
-  const std::string path = folder / "ro.txt";
+  TempTree folder;
+  const std::string path = folder.Path("ro.txt");
   WriteAll(path, std::string(100000, 'x'));
   namespace fs = std::filesystem;
   // On Windows this sets the read-only attribute.
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   EXPECT_TRUE(WipeAndDeleteFile(path, 2));
   EXPECT_FALSE(std::filesystem::exists(path));
-  EXPECT_TRUE(WipeAndDeleteFile(folder / "never-there", 1));
+  EXPECT_TRUE(WipeAndDeleteFile(folder.Path("never-there"), 1));
 }
 
 TEST(WriteExportFile, WritesEachAddressFollowedByCrLf) {
-  TempFolder folder;
-  const std::string path = folder / "out.txt";
+  TempTree folder;
+  const std::string path = folder.Path("out.txt");
   ASSERT_TRUE(Export(path, {"http://a.example/x y", "m@b.example", "m@b.example", "a\nb\xE9"}));
   EXPECT_EQ(ReadAll(path),
             "http://a.example/x y\r\nm@b.example\r\nm@b.example\r\na\r\nb\xE9\r\n");
@@ -60,8 +60,8 @@ TEST(WriteExportFile, WritesEachAddressFollowedByCrLf) {
 
 #ifndef _WIN32  // Windows files have no mode bits and links need privileges
 TEST(WriteExportFile, ReplacesTheWholeOldFileAndKeepsItsPermissions) {
-  TempFolder folder;
-  const std::string path = folder / "out.txt";
+  TempTree folder;
+  const std::string path = folder.Path("out.txt");
   WriteAll(path, std::string(1000, 'o'));
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
   ASSERT_TRUE(Export(path, {"one"}));
@@ -74,26 +74,26 @@ TEST(WriteExportFile, ReplacesTheWholeOldFileAndKeepsItsPermissions) {
 #endif
 
 TEST(WriteExportFile, AcceptsNamesAtTheFileSystemsLengthLimit) {
-  TempFolder folder;
+  TempTree folder;
   const std::string name = std::string(250, 'n') + ".txt";
-  ASSERT_TRUE(Export(folder / name, {"a"}));
-  EXPECT_EQ(ReadAll(folder / name), "a\r\n");
+  ASSERT_TRUE(Export(folder.Path(name), {"a"}));
+  EXPECT_EQ(ReadAll(folder.Path(name)), "a\r\n");
 }
 
 #ifndef _WIN32
 TEST(WriteExportFile, ReplacesTheFileBehindALinkAndKeepsTheLink) {
-  TempFolder folder;
-  WriteAll(folder / "real.txt", "old");
-  ASSERT_EQ(::symlink("real.txt", (folder / "link.txt").c_str()), 0);
-  ASSERT_TRUE(Export(folder / "link.txt", {"new"}));
-  EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "link.txt"));
-  EXPECT_EQ(ReadAll(folder / "real.txt"), "new\r\n");
+  TempTree folder;
+  WriteAll(folder.Path("real.txt"), "old");
+  ASSERT_EQ(::symlink("real.txt", folder.Path("link.txt").c_str()), 0);
+  ASSERT_TRUE(Export(folder.Path("link.txt"), {"new"}));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.Path("link.txt")));
+  EXPECT_EQ(ReadAll(folder.Path("real.txt")), "new\r\n");
 }
 #endif
 
 TEST(WriteExportFile, FailureHalfWayLeavesTheOldFileWhole) {
-  TempFolder folder;
-  const std::string path = folder / "out.txt";
+  TempTree folder;
+  const std::string path = folder.Path("out.txt");
   WriteAll(path, "precious\r\n");
   // Enough rows that part of them has reached the temporary file.
   const bool ok = WriteExportFile(
@@ -105,7 +105,7 @@ TEST(WriteExportFile, FailureHalfWayLeavesTheOldFileWhole) {
   EXPECT_FALSE(ok);
   EXPECT_EQ(ReadAll(path), "precious\r\n");
   EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
-  EXPECT_FALSE(Export(folder / "missing/out.txt", {"a"}));
+  EXPECT_FALSE(Export(folder.Path("missing/out.txt"), {"a"}));
   EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
 }
 

@@ -10,15 +10,15 @@ namespace korvel {
 namespace {
 
 using testing::ReadAll;
-using testing::TempFolder;
+using testing::TempTree;
 using testing::WriteAll;
 
 constexpr char kKey[] = "Software\\Tessaly\\Korvel";
 
 class RegFileStoreTest : public ::testing::Test {
  protected:
-  TempFolder folder;
-  std::string path = folder / "Tessaly/Korvel.reg";
+  TempTree folder;
+  std::string path = folder.Path("Tessaly/Korvel.reg");
   RegFileStore store{path};
 
   void CreateKeys() {
@@ -26,7 +26,7 @@ class RegFileStoreTest : public ::testing::Test {
     ASSERT_EQ(store.CreateKey(RegHive::CurrentUser, kKey), kRegSuccess);
   }
   void Seed(const std::string& text) {
-    std::filesystem::create_directories(folder.path() / "Tessaly");
+    std::filesystem::create_directories(folder.Path("Tessaly"));
     WriteAll(path, text);
   }
 };
@@ -135,7 +135,7 @@ TEST_F(RegFileStoreTest, UnparsableFileIsSetAsideAndReplacedByAFreshOne) {
 TEST_F(RegFileStoreTest, MachineKeysAndMissingKeysAreRefusedWithoutTouchingTheFile) {
   EXPECT_NE(store.CreateKey(RegHive::LocalMachine, kKey), kRegSuccess);
   EXPECT_NE(WriteRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", "a|"), kRegSuccess);
-  EXPECT_FALSE(std::filesystem::exists(folder.path() / "Tessaly"));
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("Tessaly")));
   CreateKeys();
   EXPECT_NE(WriteRegNumber(store, RegHive::LocalMachine, kKey, "chkLocal", 1), kRegSuccess);
   EXPECT_NE(WriteRegNumber(store, RegHive::CurrentUser, "Software\\Nowhere", "chkLocal", 1),
@@ -156,11 +156,11 @@ TEST_F(RegFileStoreTest, SavesLeaveNoTemporaryFilesAndAPrivateFile) {
 TEST_F(RegFileStoreTest, DefaultPathFollowsXdgConfigHome) {
   const char* old = std::getenv("XDG_CONFIG_HOME");
   const std::string saved = old ? old : "";
-  ::setenv("XDG_CONFIG_HOME", (folder / "cfg").c_str(), 1);
-  EXPECT_EQ(DefaultRegFilePath(), folder / "cfg/Tessaly/Korvel.reg");
+  ::setenv("XDG_CONFIG_HOME", folder.Path("cfg").c_str(), 1);
+  EXPECT_EQ(DefaultRegFilePath(), folder.Path("cfg/Tessaly/Korvel.reg"));
   RegFileStore from_environment;
   EXPECT_EQ(from_environment.CreateKey(RegHive::CurrentUser, kKey), kRegSuccess);
-  EXPECT_TRUE(std::filesystem::exists(folder / "cfg/Tessaly/Korvel.reg"));
+  EXPECT_TRUE(std::filesystem::exists(folder.Path("cfg/Tessaly/Korvel.reg")));
   ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
   EXPECT_NE(DefaultRegFilePath().rfind("relative", 0), 0u);
   if (old) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");

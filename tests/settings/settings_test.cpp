@@ -10,7 +10,7 @@ namespace {
 
 using testing::FakeHistoryBox;
 using testing::ReadAll;
-using testing::TempFolder;
+using testing::TempTree;
 using testing::WriteAll;
 using Items = std::vector<std::string>;
 
@@ -29,8 +29,8 @@ class FakeDialog : public SettingsDialog {
 
 class SettingsTest : public ::testing::Test {
  protected:
-  TempFolder folder;
-  std::string path = folder / "Korvel.reg";
+  TempTree folder;
+  std::string path = folder.Path("Korvel.reg");
   RegFileStore store{path};
 };
 

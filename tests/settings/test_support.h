@@ -1,18 +1,15 @@
 #pragma once
-// Small helpers of the settings tests: an in-memory combo box and a
-// temporary folder that cleans up after itself.
+// The settings tests' in-memory combo box, beside the shared temporary folder
+// and file reader.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "scan/text_utils.h"
 #include "settings/history.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_tree.h"
 
 namespace korvel::testing {
 
@@ -53,46 +50,5 @@ class FakeHistoryBox : public HistoryBox {
     selected = -1;
   }
 };
-
-class TempFolder {
- public:
-  TempFolder() {
-    // create_directory fails on an existing name, so a made folder is ours.
-    std::random_device random;
-    const auto base = std::filesystem::temp_directory_path();
-    do path_ = base / ("korvel-settings-" + std::to_string(random()));
-    while (!std::filesystem::create_directory(path_));
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-  // Names of the entries in the folder, sorted.
-  std::vector<std::string> List(const std::string& sub = {}) const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(sub.empty() ? path_ : path_ / sub))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteAll(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 }  // namespace korvel::testing

@@ -5,7 +5,7 @@
 #include "ui/headless/headless_backend.h"
 
 using namespace korvel;
-using namespace korvel::uitest;
+using namespace korvel::testing;
 using korvel::headless::HeadlessBackend;
 using korvel::headless::HeadlessDialog;
 

@@ -1,6 +1,6 @@
 #include "tests/ui/test_dialog.h"
 
-namespace korvel::uitest {
+namespace korvel::testing {
 
 void TestDialog::OnOK() {
   events.push_back("ok");
@@ -52,4 +52,4 @@ int RunTestApp(CWinApp& app, Backend& backend) {
   return RunApplication(app, 1, argv, backend);
 }
 
-}  // namespace korvel::uitest
+}  // namespace korvel::testing

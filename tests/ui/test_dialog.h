@@ -8,7 +8,7 @@
 #include "ui/controls.h"
 #include "ui/dialog.h"
 
-namespace korvel::uitest {
+namespace korvel::testing {
 
 inline constexpr int kList = 10, kCombo = 11, kButton = 12, kCheck = 13, kCommand = 500;
 
@@ -63,4 +63,4 @@ class TestApp : public CWinApp {
 // RunApplication with `app` on `backend`.
 int RunTestApp(CWinApp& app, Backend& backend);
 
-}  // namespace korvel::uitest
+}  // namespace korvel::testing

@@ -1,5 +1,6 @@
 #pragma once
-// A temporary folder under the system's temp dir, removed with everything in it.
+// The tests' one temporary folder: a fresh folder under the system's temp dir,
+// removed with everything in it.
 #ifndef _WIN32
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -15,14 +16,13 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
+
+#include "platform/path.h"
 
 namespace korvel::testing {
 
-#ifdef _WIN32
-inline constexpr char kSeparator = '\\';
-#else
-inline constexpr char kSeparator = '/';
-#endif
+inline constexpr char kSeparator = kNativeSeparator;
 
 class TempTree {
  public:
@@ -30,7 +30,7 @@ class TempTree {
     std::random_device random;
     for (int attempt = 0; attempt < 100 && root_.empty(); ++attempt) {
       auto candidate = std::filesystem::temp_directory_path() /
-                       ("korvel-find-" + std::to_string(random()));
+                       ("korvel-test-" + std::to_string(random()));
       if (std::filesystem::create_directory(candidate)) root_ = candidate;
     }
     if (root_.empty()) throw std::runtime_error("no temporary folder");
@@ -63,10 +63,23 @@ class TempTree {
   void Folder(const std::string& relative) const {
     std::filesystem::create_directories(Path(relative));
   }
-  void File(const std::string& relative, const std::string& content = {}) const {
-    const std::filesystem::path path = Path(relative);
-    std::filesystem::create_directories(path.parent_path());
+  // Writes `content` exactly as given (folders on the way are made) and
+  // returns the file's path.
+  std::string File(const std::string& relative, const std::string& content = {}) const {
+    const std::string path = Path(relative);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+  // Names of the entries in the folder (the root when `relative` is empty),
+  // sorted.
+  std::vector<std::string> List(const std::string& relative = {}) const {
+    std::vector<std::string> names;
+    const std::filesystem::path folder = relative.empty() ? root_ : std::filesystem::path(Path(relative));
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
   }
 #ifndef _WIN32
   // Binds a Unix socket there; the socket is closed again, its entry stays.
