@@ -2,8 +2,9 @@
 // timer inside its own modal loop with real key presses, mouse clicks and a
 // dropped file. The prompts are scripted (no common dialog blocks the run)
 // and the desktop only records what it was asked to open. Prints one line per
-// failed check and then "N passed, M failed"; the test that runs it expects a
-// fixed N, so a run in which the window never came up cannot pass.
+// failed check and then "N passed, M failed"; the test that runs it expects
+// none failed. A run in which the window never came up cannot pass: the
+// script's own end is one of the checks.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
