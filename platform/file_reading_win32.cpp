@@ -1,6 +1,7 @@
 #include "platform/file_reading.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include <fcntl.h>
 #include <io.h>
@@ -14,20 +15,34 @@ namespace {
 // read call accepts.
 constexpr std::size_t kMaxRead = std::size_t{1} << 30;
 
-}  // namespace
-
-bool QueryStatus(int fd, OpenedStatus& status) {
-  struct _stat64 st;
-  if (_fstat64(fd, &st) != 0) return false;
+void Fill(const struct _stat64& st, FileStatus& status) {
   status.regular = (st.st_mode & _S_IFMT) == _S_IFREG;
   status.size = st.st_size;
+}
+
+}  // namespace
+
+bool QueryStatus(const char* path, FileStatus& status) {
+  struct _stat64 st;
+  if (_stat64(path, &st) != 0) return false;
+  Fill(st, status);
+  return true;
+}
+bool QueryStatus(int fd, FileStatus& status) {
+  struct _stat64 st;
+  if (_fstat64(fd, &st) != 0) return false;
+  Fill(st, status);
   return true;
 }
 int OpenForReading(const char* path) { return _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
-bool PrepareForReading(int) { return true; }
 long long ReadSome(int fd, char* buffer, std::size_t count) {
   return _read(fd, buffer, static_cast<unsigned>(std::min(count, kMaxRead)));
 }
 void CloseFile(int fd) { _close(fd); }
+// The system opens every path it takes in one call.
+int OpenLongPath(const std::string&, FileStatus&, int& error) {
+  error = ENAMETOOLONG;
+  return -1;
+}
 
 }  // namespace korvel::file_reading
