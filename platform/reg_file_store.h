@@ -8,37 +8,12 @@
 // through a temporary file and a rename. Keys and values the program does not
 // know are kept. A file that cannot be parsed is renamed to Korvel.reg.bad and
 // the store starts empty. Keys under HKEY_LOCAL_MACHINE cannot be created.
-#include <cstdint>
 #include <string>
-#include <vector>
 
+#include "platform/reg_file_format.h"
 #include "platform/registry_store.h"
 
 namespace korvel {
-
-struct RegFileValue {
-  std::string name;  // empty for the key's default value ("@")
-  std::uint32_t type = kRegNone;
-  std::string data;  // the value's bytes exactly
-};
-
-struct RegFileKey {
-  std::string path;  // full path with the hive, e.g. HKEY_CURRENT_USER\Software
-  std::vector<RegFileValue> values;  // in the order they were created
-};
-
-// The keys of a file, ordered by path (compared part by part, ignoring case).
-struct RegFileDocument {
-  std::vector<RegFileKey> keys;
-};
-
-// Parses REGEDIT4 text. Accepts LF or CR LF lines, comments (";"), hex
-// continuation lines, and the deletion forms "[-key]" and "name"=-.
-bool ParseRegFile(const std::string& text, RegFileDocument& document);
-
-// REGEDIT4 text with CR LF lines: strings as "..." when every byte can stand
-// in quotes, REG_DWORD as dword:, everything else as hex(N): byte lists.
-std::string FormatRegFile(const RegFileDocument& document);
 
 // The file this user's settings live in; empty when no home can be found.
 std::string DefaultRegFilePath();

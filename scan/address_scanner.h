@@ -50,7 +50,9 @@ class AddressScanner {
 
  private:
   class Index;
-  // Runs the four passes over `text`, which it trims, lower-cases and blanks.
+  // Runs the four passes over `text`, leaving out the blanks at its ends. The
+  // text is only read, never changed: case is ignored in comparing and the
+  // taken stretches are marked in a bitmap, not blanked in the text.
   void ExtractAddresses(std::string& text);
   void AddAddress(std::string_view candidate);
   // Forgets every address from position `count` on, after a failed scan.
