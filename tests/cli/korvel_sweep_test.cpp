@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "korvel_version.h"
 #include "temp_tree.h"
 
 namespace korvel {
@@ -178,7 +179,7 @@ TEST_F(KorvelSweepTest, SeveralPathsAreSweptInOrderEvenTwice) {
 TEST_F(KorvelSweepTest, VersionAndHelp) {
   const Result version = Sweep({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "korvel-sweep 1.0.70\n");
+  EXPECT_EQ(version.out, "korvel-sweep " KORVEL_VERSION "\n");
   const Result help = Sweep({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Examples:"), std::string::npos);

@@ -20,6 +20,7 @@
 #include <sstream>
 
 #include "app/korvel_main.h"
+#include "korvel_version.h"
 #include "res/resource.h"
 #include "res/templates.h"
 #include "ui/app.h"
@@ -130,7 +131,7 @@ class MainWindowTest : public QObject {
   void WindowIsBuiltFromTemplate102() {
     RunProgram([] {
       qt::DialogWindow* window = Main().Window();
-      QCOMPARE(window->windowTitle(), QString("Korvel v1.0.70"));
+      QCOMPARE(window->windowTitle(), QString("Korvel v" KORVEL_VERSION));
       QCOMPARE(window->minimumSize(), window->maximumSize());
       QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
       QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
