@@ -60,10 +60,14 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
-# korvel_VERSION_ARCH.deb in $(BUILD): a release build packed by CPack.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+# korvel_VERSION_ARCH.deb in $(BUILD): a release build packed by CPack, with
+# Debian's hardening flags (stack protector, fortified calls, full RELRO).
 package:
 	tools/install-deps core gui package
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_GUI=ON -DKORVEL_TESTS=OFF
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_GUI=ON -DKORVEL_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && cpack -G DEB
 
