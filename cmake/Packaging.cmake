@@ -118,3 +118,7 @@ else()
 endif()
 
 include(CPack)
+
+if(KORVEL_TESTS AND NOT CMAKE_CROSSCOMPILING)
+  include(${PROJECT_SOURCE_DIR}/tests/package/PackageTests.cmake)
+endif()

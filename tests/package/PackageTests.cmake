@@ -1,18 +1,16 @@
 # Checks of what the packages carry: the man page against --help, the version
-# written once, the desktop entry and the AppStream file.
-if(CMAKE_CROSSCOMPILING)
-  return()
-endif()
+# written once, the desktop entry and the AppStream file. Included by
+# cmake/Packaging.cmake, once every program and generated file is known.
 
 add_test(NAME package.man_page_documents_every_option
-         COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/man_options.sh $<TARGET_FILE:korvel-sweep>
+         COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/man_options.sh $<TARGET_FILE:korvel-sweep>
                  ${PROJECT_SOURCE_DIR}/docs/man/korvel-sweep.1.scd)
 
 # Only the tracked files count, so the check needs the git checkout.
 find_program(KORVEL_GIT git)
 if(KORVEL_GIT AND EXISTS ${PROJECT_SOURCE_DIR}/.git)
   add_test(NAME package.version_written_once
-           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/version_once.sh ${PROJECT_SOURCE_DIR}
+           COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/version_once.sh ${PROJECT_SOURCE_DIR}
                    ${PROJECT_VERSION} ${KORVEL_GENERATED_DIR})
 endif()
 
