@@ -52,6 +52,22 @@ TEST_F(Commands, SweepFolderAddsASeparatorAndEntersTheFieldsInTheHistories) {
   EXPECT_EQ(StoredText("cboExtensions"), "htm|");
 }
 
+TEST_F(Commands, SweepFolderAndADropAddOneSeparatorAndNoneToAPathEndingInOne) {
+  const std::string site = MakeFolder("site");
+  const std::string page = WriteFile("site/a.htm", "http://c.example/three\n");
+  ui.prompts().AnswerFolderDialog(site).AnswerFolderDialog(site + kSeparator);
+  ui.Press(VK_F4).Press(VK_F4).Drop({site}).Drop({site + kSeparator});
+  // A root already ends in its separator (only its own files, none of them ours).
+  const std::string root(1, kSeparator);
+  ui.prompts().AnswerFolderDialog(root);
+  ui.Type(IDC_EXTENSIONS, "no-such-extension").Click(IDC_LOCAL).Press(VK_F4).Drop({root});
+  ui.Press(VK_ESCAPE);
+  RunProgram();
+  EXPECT_EQ(Column(Main(), 1), Texts(4, page)) << "one separator between folder and name";
+  EXPECT_TRUE(ui.prompts().MessageBoxes().empty()) << "the root was swept as it is";
+  EXPECT_EQ(ui.desktop().Sounds().size(), 6u);
+}
+
 TEST_F(Commands, ADropSweepsOnlyItsFirstItem) {
   const std::string first = WriteFile("a.htm", kPage);
   const std::string second = WriteFile("b.htm", "http://c.example/three\n");
