@@ -280,7 +280,7 @@ TEST_F(KorvelSweepTest, LinksFifosAndSocketsDoNotStopOrLoopTheWalk) {
   EXPECT_NE(fifo.err.find("neither a file nor a folder"), std::string::npos);
 }
 
-TEST_F(KorvelSweepTest, AnUnreadableFolderIsSkippedAndTheWalkGoesOn) {
+TEST_F(KorvelSweepTest, UnprivilegedUnreadableFolderIsSkippedAndTheWalkGoesOn) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   tree.File("locked/1/one.txt", "http://one.example");
   tree.File("locked/2/two.txt", "http://two.example");
