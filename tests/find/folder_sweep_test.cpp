@@ -20,6 +20,7 @@ class RecordingDialog : public RowSink, public SweepHooks {
  public:
   void AddResultRow(std::string_view address, std::string_view location) override {
     rows.push_back(std::string(address) + " | " + std::string(location));
+    events.push_back("row " + std::string(address));
   }
   void ShowWarning(const std::string& text) override {
     calls.push_back("warning: " + text + (depth == 0 ? " (cursor restored)" : " (still waiting)"));
@@ -32,8 +33,12 @@ class RecordingDialog : public RowSink, public SweepHooks {
     EXPECT_EQ(previous, depth - 1);
     depth = previous;
   }
-  void AddKeywordsToHistory() override { calls.push_back("keywords history"); }
-  void AddExtensionsToHistory() override { calls.push_back("extensions history"); }
+  void AddKeywordsToHistory() override { Call("keywords history"); }
+  void AddExtensionsToHistory() override { Call("extensions history"); }
+  void Call(const std::string& what) {
+    calls.push_back(what);
+    events.push_back(what);
+  }
 
   // The folder sweep as the window starts it, with these fields.
   void Sweep(const std::string& folder) {
@@ -44,6 +49,7 @@ class RecordingDialog : public RowSink, public SweepHooks {
   bool local = false;
   int depth = 0;
   Strings rows, calls;
+  Strings events;  // rows and history calls together, in order
 };
 
 class FolderSweepTest : public ::testing::Test {
@@ -90,6 +96,8 @@ TEST_F(FolderSweepTest, KeywordsNarrowByBaseName) {
   dialog.keywords = "DOC";
   dialog.Sweep(P("sub"));  // no final separator: the finder adds it
   EXPECT_EQ(dialog.rows, (Strings{"http://four.example | " + P("sub/deeper/doc.txt")}));
+  // The histories take the texts once the files are swept, not before.
+  EXPECT_EQ(dialog.events, (Strings{"row http://four.example", "keywords history", "extensions history"}));
 }
 
 TEST_F(FolderSweepTest, InvalidFieldTextWarnsAfterTheCursorAndSweepsNothing) {

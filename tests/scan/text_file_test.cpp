@@ -100,7 +100,7 @@ TEST(TextFile, FifoIsRefusedWithoutBlocking) {
   EXPECT_TRUE(ScanFile(fifo).empty());
 }
 
-TEST(TextFile, UnreadableFileIsRefused) {
+TEST(TextFile, UnprivilegedUnreadableFileIsRefused) {
   if (geteuid() == 0) GTEST_SKIP() << "the superuser reads every file";
   TempTree folder;
   const std::string file = folder.File("locked", "www.a.org\n");
