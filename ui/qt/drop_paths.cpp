@@ -3,32 +3,13 @@
 #include <QSysInfo>
 #include <QUrl>
 
+#include "platform/text_bytes.h"
 #include "ui/qt/display_text.h"
 
 namespace korvel::qt {
-namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-  for (std::size_t i = 0; prefix[i]; ++i) {
-    if (i >= text.size()) return false;
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::optional<std::string> LocalPathFromUri(const std::string& uri) {
-  if (!StartsWithNoCase(uri, "file:")) return std::nullopt;
+  if (!StartsWithIgnoringCase(uri, "file:")) return std::nullopt;
   std::string rest = uri.substr(5);
   if (rest.rfind("//", 0) == 0) {
     const auto slash = rest.find('/', 2);
@@ -49,7 +30,7 @@ std::optional<std::string> LocalPathFromUri(const std::string& uri) {
       continue;
     }
     if (i + 2 >= rest.size()) return std::nullopt;
-    const int hi = HexValue(rest[i + 1]), lo = HexValue(rest[i + 2]);
+    const int hi = HexDigitValue(rest[i + 1]), lo = HexDigitValue(rest[i + 2]);
     if (hi < 0 || lo < 0) return std::nullopt;
     const char byte = static_cast<char>(hi * 16 + lo);
     if (byte == '\0') return std::nullopt;  // a path cannot hold NUL
