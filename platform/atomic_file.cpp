@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/file_platform.h"
 #include "platform/path.h"
@@ -43,6 +44,8 @@ std::string UniqueSuffix(unsigned attempt) {
 
 AtomicFile::~AtomicFile() { Discard(); }
 
+void AtomicFile::RemoveTempFilesOnSignals() { RemoveWatchedFilesOnSignals(); }
+
 bool AtomicFile::Open(const std::string& target, unsigned new_mode) {
   Discard();
   target_ = ResolveLinks(target);
@@ -54,6 +57,7 @@ bool AtomicFile::Open(const std::string& target, unsigned new_mode) {
     fd_ = CreateExclusive(candidate, new_mode);
     if (fd_ >= 0) {
       temp_ = std::move(candidate);
+      watch_ = WatchFile(temp_);
       break;
     }
     if (errno != EEXIST) return false;
@@ -98,12 +102,10 @@ bool AtomicFile::Commit() {
   if (CloseFile(fd_) != 0) ok = false;
   fd_ = -1;
   if (ok) ok = RenameOver(temp_, target_);
-  if (!ok) {
-    std::remove(temp_.c_str());
-    temp_.clear();
-    return false;
-  }
+  if (!ok) std::remove(temp_.c_str());
+  ForgetFile(std::exchange(watch_, -1));
   temp_.clear();
+  if (!ok) return false;
   SyncFolderOf(target_);
   return true;
 }
@@ -115,6 +117,7 @@ void AtomicFile::Discard() {
   }
   if (!temp_.empty()) {
     std::remove(temp_.c_str());
+    ForgetFile(std::exchange(watch_, -1));
     temp_.clear();
   }
   buffer_.clear();

@@ -31,6 +31,11 @@ class AtomicFile {
 
   const std::string& TempPath() const { return temp_; }
 
+  // From now on the temporary files of every AtomicFile are removed when the
+  // process is ended by SIGINT, SIGTERM, SIGHUP or SIGPIPE (not on Windows).
+  // For a command-line program; call it once.
+  static void RemoveTempFilesOnSignals();
+
  private:
   bool WriteAll(const char* data, std::size_t size);
   bool Drain();
@@ -39,6 +44,7 @@ class AtomicFile {
   std::string temp_;
   std::string buffer_;
   int fd_ = -1;
+  int watch_ = -1;  // the slot that removes temp_ on a signal
   bool failed_ = false;
 };
 

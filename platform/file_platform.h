@@ -34,4 +34,12 @@ void SyncFolderOf(const std::string& path);
 // The path of the file itself when `path` is a link to an existing file.
 std::string ResolveLinks(const std::string& path);
 
+// Temporary files that are removed when the process is ended by SIGINT,
+// SIGTERM, SIGHUP or SIGPIPE, once RemoveWatchedFilesOnSignals has been called
+// (POSIX; on Windows these do nothing). WatchFile returns a slot for
+// ForgetFile, or -1 when no slot is free.
+void RemoveWatchedFilesOnSignals();
+int WatchFile(const std::string& path);
+void ForgetFile(int slot);
+
 }  // namespace korvel::file_platform

@@ -1,7 +1,9 @@
 #include "platform/file_platform.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +11,41 @@
 #include <unistd.h>
 
 namespace korvel::file_platform {
+namespace {
+
+// What the signal handler may read: fixed buffers, published by a flag.
+constexpr int kWatchSlots = 8;
+char g_watched[kWatchSlots][4096];
+volatile std::sig_atomic_t g_in_use[kWatchSlots];
+
+extern "C" void RemoveWatchedAndDie(int signal_number) {
+  for (int slot = 0; slot < kWatchSlots; ++slot)
+    if (g_in_use[slot]) ::unlink(g_watched[slot]);
+  std::signal(signal_number, SIG_DFL);
+  std::raise(signal_number);
+}
+
+}  // namespace
+
+void RemoveWatchedFilesOnSignals() {
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+    std::signal(signal_number, RemoveWatchedAndDie);
+}
+
+int WatchFile(const std::string& path) {
+  if (path.size() >= sizeof g_watched[0]) return -1;
+  for (int slot = 0; slot < kWatchSlots; ++slot) {
+    if (g_in_use[slot]) continue;
+    std::memcpy(g_watched[slot], path.c_str(), path.size() + 1);
+    g_in_use[slot] = 1;
+    return slot;
+  }
+  return -1;
+}
+
+void ForgetFile(int slot) {
+  if (slot >= 0 && slot < kWatchSlots) g_in_use[slot] = 0;
+}
 
 bool MayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 

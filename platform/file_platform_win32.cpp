@@ -43,4 +43,9 @@ void SyncFolderOf(const std::string&) {}  // MOVEFILE_WRITE_THROUGH covers it
 
 std::string ResolveLinks(const std::string& path) { return path; }
 
+// A console program's Ctrl+C ends it without a handler that could run here.
+void RemoveWatchedFilesOnSignals() {}
+int WatchFile(const std::string&) { return -1; }
+void ForgetFile(int) {}
+
 }  // namespace korvel::file_platform

@@ -7,9 +7,13 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
+#include "platform/atomic_file.h"
 #include "test_support.h"
 
 namespace korvel {
@@ -108,6 +112,27 @@ TEST(WriteExportFile, FailureHalfWayLeavesTheOldFileWhole) {
   EXPECT_FALSE(Export(folder.Path("missing/out.txt"), {"a"}));
   EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
 }
+
+#ifndef _WIN32
+TEST(AtomicFile, ATerminatedProgramLeavesTheOldFileAndNoTemporaryFile) {
+  TempTree folder;
+  const std::string path = folder.Path("out.txt");
+  WriteAll(path, "precious\r\n");
+  const pid_t child = fork();
+  if (child == 0) {
+    AtomicFile::RemoveTempFilesOnSignals();
+    AtomicFile file;
+    if (!file.Open(path) || !file.Write(std::string(200000, 'x'))) _exit(1);
+    std::raise(SIGTERM);
+    _exit(2);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_EQ(ReadAll(path), "precious\r\n");
+  EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
+}
+#endif
 
 }  // namespace
 }  // namespace korvel
