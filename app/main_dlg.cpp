@@ -1,5 +1,6 @@
 #include "app/main_dlg.h"
 
+#include "app/sweep_box.h"
 #include "app/texts.h"
 #include "res/resource.h"
 #include "res/templates.h"
@@ -82,13 +83,25 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
   return CDialog::PreTranslateMessage(pMsg);
 }
 
-// Every way of closing saves the folder options first.
+// Every way of closing saves the folder options first. A close that comes
+// during a sweep (Ctrl+Q in its box, the desktop closing the window) stops
+// the sweep first; the window closes once the sweep has ended.
 void CMainDlg::OnOK() {
+  if (IsSweeping()) {
+    m_bCloseAfterSweep = true;
+    m_pSweepBox->StopSweep();
+    return;
+  }
   SaveSettings(*this);
   CDialog::OnOK();
 }
 
 void CMainDlg::OnCancel() {
+  if (IsSweeping()) {
+    m_bCloseAfterSweep = true;
+    m_pSweepBox->StopSweep();
+    return;
+  }
   SaveSettings(*this);
   CDialog::OnCancel();
 }

@@ -3,6 +3,8 @@
 // Every sweep receives it; the settings are loaded into it and saved from it.
 #include <string>
 
+#include "engine/sweep_job.h"
+
 #include "app/combo_history.h"
 #include "scan/sweep_dialog.h"
 #include "settings/settings.h"
@@ -10,6 +12,8 @@
 #include "ui/dialog.h"
 
 namespace korvel {
+
+class CSweepBox;
 
 class CMainDlg : public CDialog, public SweepDialog, public SettingsDialog {
  public:
@@ -33,6 +37,9 @@ class CMainDlg : public CDialog, public SweepDialog, public SettingsDialog {
   void SetLocalCheck(int state) override;
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
+
+  // Whether a sweep is running (its box is up, maybe still hidden).
+  bool IsSweeping() const { return m_pSweepBox != nullptr; }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -64,6 +71,16 @@ class CMainDlg : public CDialog, public SweepDialog, public SettingsDialog {
   void RemoveSelectedRow();
   void ExploreSelectedRowFolder();
 
+  // The sweeps of the commands and drops: on the engine, under the wait
+  // cursor, with the progress box. A sweep that a close of the window
+  // interrupted closes the window once it has ended.
+  void SweepOneFile(const std::string& path);
+  void SweepOneFolder(const std::string& folder);
+  void EndSweepCommand();
+  // Runs one input to its end or its cancel; true when the engine refused
+  // the folder fields.
+  bool RunSweep(SweepInput input);
+
   HICON m_hIcon;
   CListCtrl m_lstResults;
   CComboBox m_cboKeywords;
@@ -79,6 +96,8 @@ class CMainDlg : public CDialog, public SweepDialog, public SettingsDialog {
   CToolTipCtrl m_ttcToolTips;
   ComboHistory m_keywordHistory{m_cboKeywords};
   ComboHistory m_extensionHistory{m_cboExtensions};
+  CSweepBox* m_pSweepBox = nullptr;
+  bool m_bCloseAfterSweep = false;
 };
 
 }  // namespace korvel

@@ -4,10 +4,10 @@
 #include "app/about_dlg.h"
 #include "app/folder_dialog.h"
 #include "app/main_dlg.h"
+#include "app/sweep_box.h"
+#include "app/sweep_engine.h"
 #include "app/texts.h"
 #include "find/folder_listing.h"
-#include "find/folder_sweep.h"
-#include "scan/file_sweep.h"
 #include "scan/text_file.h"
 #include "scan/text_utils.h"
 #include "settings/export.h"
@@ -41,21 +41,86 @@ bool FolderExists(const std::string& folder) {
   return PathExists(probe);
 }
 
+constexpr const char* kInvalidFieldsWarning =
+    "The Keywords/Extensions fields contain invalid characters.";
+
 }  // namespace
+
+bool CMainDlg::RunSweep(SweepInput input) {
+  const bool singleFile = input.kind == SweepInput::Kind::File;
+  std::string target = input.path;
+  RowHandover rows;
+  // Declared after the rows: the engine, which calls them, goes first.
+  std::unique_ptr<WindowSweep> sweep = MakeWindowSweep({std::move(input)}, rows);
+  CSweepBox box(*this, *sweep, rows, std::move(target), singleFile);
+  struct Running {
+    CSweepBox*& slot;
+    ~Running() { slot = nullptr; }
+  } running{m_pSweepBox = &box};
+  sweep->Start();
+  box.DoModal();
+  sweep->Wait();
+  box.ListRows();
+  return rows.FieldsRefused();
+}
+
+void CMainDlg::SweepOneFile(const std::string& path) {
+  // Anything but a regular file is passed over at once, cursor untouched.
+  if (!IsRegularFile(path)) return;
+  struct Restore {
+    CMainDlg& dialog;
+    int previous;
+    ~Restore() { dialog.RestoreCursor(previous); }
+  } restore{*this, BeginWaitCursor()};
+  RunSweep(SweepInput{SweepInput::Kind::File, path, {}});
+}
+
+void CMainDlg::SweepOneFolder(const std::string& folder) {
+  struct Restore {
+    CMainDlg& dialog;
+    int previous;
+    bool done = false;
+    void Now() {
+      if (!done) dialog.RestoreCursor(previous);
+      done = true;
+    }
+    ~Restore() { Now(); }
+  } restore{*this, BeginWaitCursor()};
+  FolderOptions options{KeywordText(), ExtensionText(), IsLocalSweep()};
+  if (RunSweep(SweepInput{SweepInput::Kind::Folder, folder, std::move(options)})) {
+    // Whatever the engine refused, the user can only have mistyped a field.
+    restore.Now();
+    if (!m_bCloseAfterSweep) ShowWarning(kInvalidFieldsWarning);
+    return;
+  }
+  AddKeywordsToHistory();
+  AddExtensionsToHistory();
+}
+
+// After every sweep a command or a drop started: the sound, or the close
+// that came while it ran.
+void CMainDlg::EndSweepCommand() {
+  if (m_bCloseAfterSweep) {
+    m_bCloseAfterSweep = false;
+    OnCancel();
+    return;
+  }
+  MessageBeep(MB_ICONASTERISK);
+}
 
 void CMainDlg::OnSweepFile() {
   CFileDialog dlg(TRUE, nullptr, texts::kSweepFileName, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                   texts::kSweepFileFilter, this);
   if (dlg.DoModal() != IDOK) return;
-  SweepFile(*this, dlg.GetPathName());
-  MessageBeep(MB_ICONASTERISK);
+  SweepOneFile(dlg.GetPathName());
+  EndSweepCommand();
 }
 
 void CMainDlg::OnSweepFolder() {
   CFolderDialog dlg(nullptr, nullptr, this, BIF_RETURNONLYFSDIRS);
   if (dlg.DoModal() != IDOK) return;
-  SweepFolder(*this, WithFinalSeparator(dlg.GetFolderPath()));
-  MessageBeep(MB_ICONASTERISK);
+  SweepOneFolder(WithFinalSeparator(dlg.GetFolderPath()));
+  EndSweepCommand();
 }
 
 void CMainDlg::OnDropFiles(HDROP hDropInfo) {
@@ -65,12 +130,12 @@ void CMainDlg::OnDropFiles(HDROP hDropInfo) {
   if (!dropped) return;  // nothing to sweep, least of all the root an empty path would become
 
   if (IsRegularFile(path)) {
-    SweepFile(*this, path);
+    SweepOneFile(path);
   } else {
     // A folder, or anything whose status cannot be read: the folder sweep reports it.
-    SweepFolder(*this, WithFinalSeparator(path));
+    SweepOneFolder(WithFinalSeparator(path));
   }
-  MessageBeep(MB_ICONASTERISK);
+  EndSweepCommand();
 }
 
 void CMainDlg::OnExit() { OnCancel(); }
