@@ -1,20 +1,21 @@
 // korvel-sweep: sweeps files and folders from the command line, as the window
 // sweeps a dropped item, and writes one row per address found.
-#include <sys/stat.h>
-
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "cli/cli_platform.h"
 #include "cli/output_file.h"
+#include "cli/path_list.h"
+#include "cli/progress_line.h"
 #include "cli/row_writer.h"
-#include "find/folder_sweep.h"
-#include "scan/file_sweep.h"
+#include "engine/sweep_job.h"
 #include "scan/text_utils.h"
 
 #ifndef KORVEL_VERSION
@@ -25,12 +26,28 @@ namespace korvel {
 namespace {
 
 constexpr int kExitOk = 0;
+constexpr int kExitUnread = 1;
 constexpr int kExitTrouble = 2;
 
+constexpr const char* kInvalidFieldsWarning =
+    "The Keywords/Extensions fields contain invalid characters.";
+
 constexpr const char* kExamples = R"(Each PATH is swept as the window sweeps a dropped item: a regular file
-alone, a folder with the keyword and extension lists.
+alone, a folder with the keyword and extension lists. PATH arguments come
+first, then the paths of --files-from, in order.
 Rows come in walk order (names in byte order), each file's addresses in the
-order found. Exit status: 0 when every PATH was swept, 2 otherwise.
+order found, the same bytes for every number of threads. On a pipe or a
+terminal each file's rows are written as soon as they are known.
+
+Warnings go to standard error as "korvel-sweep: PATH: REASON" (cannot list
+folder, cannot open, cannot read, too large for memory, path too long);
+-q silences them. The progress line (--progress) goes to standard error too.
+
+Exit status:
+  0  every PATH and every file was read
+  1  something could not be read; the rows of everything else are complete
+  2  usage error, a missing PATH, invalid characters in -k or -e, or an
+     output failure
 
 A value that begins with "-" can be given with "=": --extensions=-? --keywords=-all
 
@@ -40,93 +57,83 @@ Examples:
   korvel-sweep -k report -f json docs/         files whose base name holds "report"
   korvel-sweep --extensions=-? notes/          files without an extension
   korvel-sweep -f export -o links.txt site/    the window's export file
+  find . -name '*.eml' -print0 | korvel-sweep -0 --files-from - -j 4
 )";
 
-// The window, as far as a sweep needs it: rows stream straight to the output.
-class CommandLineDialog final : public SweepDialog {
- public:
-  CommandLineDialog(RowWriter& writer, std::string keywords, std::string extensions, bool local)
-      : writer_(writer),
-        keywords_(std::move(keywords)),
-        extensions_(std::move(extensions)),
-        local_(local) {}
+std::string Reason(const SweepIssue& issue) {
+  const auto with_error = [&issue](const char* what) {
+    std::string text = what;
+    if (issue.error != 0) text.append(" (").append(std::strerror(issue.error)).append(")");
+    return text;
+  };
+  switch (issue.problem) {
+    case SweepProblem::FieldsRefused: return kInvalidFieldsWarning;
+    case SweepProblem::CannotListFolder: return with_error("cannot list folder");
+    case SweepProblem::CannotOpen: return with_error("cannot open");
+    case SweepProblem::CannotRead: return with_error("cannot read");
+    case SweepProblem::TooLarge: return "too large for memory";
+    case SweepProblem::PathTooLong: return "path too long";
+  }
+  return "cannot sweep";
+}
 
-  void AddResultRow(const std::string& address, const std::string& location) override {
+// Rows go straight to the output, each file's flushed at once for a reader
+// that waits for them.
+class CommandLineSink final : public RowSink {
+ public:
+  CommandLineSink(RowWriter& writer, OutputFile& output, ProgressLine& stderr_line, bool live,
+                  bool quiet)
+      : writer_(writer), output_(output), stderr_line_(stderr_line), live_(live), quiet_(quiet) {}
+
+  void SetJob(SweepJob& job) { job_ = &job; }
+  // A folder input's path as the user wrote it.
+  void Name(const std::string& input, const std::string& argument) { names_[input] = argument; }
+
+  void AddResultRow(std::string_view address, std::string_view location) override {
     writer_.Row(address, location);
   }
-  std::string KeywordText() override { return keywords_; }
-  std::string ExtensionText() override { return extensions_; }
-  bool IsLocalSweep() override { return local_; }
-  // A folder sweep warns before it sweeps any file, so no row of the refused
-  // PATH has been written.
-  void ShowWarning(const std::string& text) override { warning_ = text; }
-  int BeginWaitCursor() override { return 0; }
-  void RestoreCursor(int) override {}
-  void AddKeywordsToHistory() override {}
-  void AddExtensionsToHistory() override {}
+  void FileSwept(std::string_view) override { EndOfFile(); }
+  void ReportIssue(const SweepIssue& issue) override {
+    std::string path = issue.path;
+    if (issue.problem == SweepProblem::FieldsRefused) {
+      refused_ = true;
+      if (const auto it = names_.find(path); it != names_.end()) path = it->second;
+      stderr_line_.Warn("korvel-sweep: " + path + ": " + Reason(issue));
+    } else {
+      ++unread_;
+      if (!quiet_) stderr_line_.Warn("korvel-sweep: " + path + ": " + Reason(issue));
+    }
+    EndOfFile();
+  }
 
-  std::string TakeWarning() { return std::exchange(warning_, {}); }
+  bool Refused() const { return refused_; }
+  unsigned long long Unread() const { return unread_; }
 
  private:
+  void EndOfFile() {
+    if (live_) output_.FlushNow();
+    // Nobody reads any more (a closed pipe): the rest of the sweep is moot.
+    if (output_.Failed() && job_ != nullptr) job_->Cancel();
+  }
+
   RowWriter& writer_;
-  std::string keywords_, extensions_;
-  bool local_;
-  std::string warning_;
+  OutputFile& output_;
+  ProgressLine& stderr_line_;
+  const bool live_, quiet_;
+  SweepJob* job_ = nullptr;
+  std::map<std::string, std::string> names_;
+  bool refused_ = false;
+  unsigned long long unread_ = 0;
 };
-
-void Complain(const std::string& path, const std::string& text) {
-  std::fprintf(stderr, "korvel-sweep: %s: %s\n", path.c_str(), text.c_str());
-}
-
-enum class PathKind { Missing, File, Folder, Other };
-
-PathKind KindOf(const std::string& path) {
-#ifdef _WIN32
-  struct _stat64 st;
-  if (_stat64(path.c_str(), &st) != 0) return PathKind::Missing;
-  const auto type = st.st_mode & _S_IFMT;
-  return type == _S_IFREG ? PathKind::File : type == _S_IFDIR ? PathKind::Folder : PathKind::Other;
-#else
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return PathKind::Missing;
-  return S_ISREG(st.st_mode) ? PathKind::File : S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
-#endif
-}
-
-// Sweeps one PATH; false when it could not be swept.
-bool SweepPath(CommandLineDialog& dialog, const std::string& path) {
-  const PathKind kind = KindOf(path);
-  if (kind == PathKind::Missing) {
-    Complain(path, std::strerror(errno));
-    return false;
-  }
-  if (kind == PathKind::File) {
-    SweepFile(dialog, path);
-    return true;
-  }
-  if (kind == PathKind::Other) {
-    Complain(path, "neither a file nor a folder");
-    return false;
-  }
-  std::string folder = path;
-#ifdef _WIN32
-  if (!IsPathSeparator(folder.back())) folder += '\\';
-#else
-  if (folder.back() != '/') folder += '/';
-#endif
-  SweepFolder(dialog, folder);
-  const std::string warning = dialog.TakeWarning();
-  if (warning.empty()) return true;
-  Complain(path, warning);
-  return false;
-}
 
 int Run(int argc, char** argv) {
   CLI::App app{"Lists every address (URL, e-mail address, drive path, link value) in files "
                "and folders.",
                "korvel-sweep"};
-  std::string keywords, extensions, format = "tsv", output_path;
-  bool local = false;
+  std::string keywords, extensions, format = "tsv", output_path, files_from;
+  bool local = false, null_separated = false, quiet = false, stats = false;
+  bool progress = false, no_progress = false;
+  unsigned threads = 0;
   std::vector<std::string> paths;
   app.add_option("-k,--keywords", keywords,
                  "comma-separated keywords matched against base names (the Keywords field)");
@@ -138,34 +145,118 @@ int Run(int argc, char** argv) {
   app.add_option("-o,--output", output_path,
                  "write to FILE, replaced in one step at the end (default: standard output)")
       ->type_name("FILE");
-  app.add_option("PATH", paths, "files and folders to sweep, in order")->required();
+  app.add_option("-j,--threads", threads,
+                 "worker threads (default: the number of online CPUs); the output is the same "
+                 "for every N")
+      ->type_name("N")
+      ->check(CLI::Range(1u, 1024u));
+  app.add_option("--files-from", files_from,
+                 "also sweep the paths listed in FILE (- for standard input), one a line")
+      ->type_name("FILE");
+  app.add_flag("-0,--null", null_separated, "--files-from entries end with NUL, not LF");
+  auto* progress_flag =
+      app.add_flag("--progress", progress, "show a progress line on standard error "
+                                           "(default when standard error is a terminal)");
+  app.add_flag("--no-progress", no_progress, "no progress line")->excludes(progress_flag);
+  app.add_flag("-q,--quiet", quiet, "no warnings about what could not be read");
+  app.add_flag("--stats", stats, "print a summary on standard error at the end");
+  app.add_option("PATH", paths, "files and folders to sweep, in order");
   app.set_version_flag("--version", "korvel-sweep " KORVEL_VERSION);
   app.footer(kExamples);
   try {
     app.parse(argc, argv);
+    if (paths.empty() && files_from.empty())
+      throw CLI::RequiredError("PATH or --files-from");
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? kExitOk : kExitTrouble;
   }
 
+  ProgressLine stderr_line;
+  const auto complain = [&stderr_line](const std::string& path, const std::string& text) {
+    stderr_line.Warn("korvel-sweep: " + path + ": " + text);
+  };
+  if (!files_from.empty()) {
+    std::FILE* list = files_from == "-" ? stdin : std::fopen(files_from.c_str(), "rb");
+    if (list == stdin) cli_platform::SetBinary(stdin);
+    const bool read = list != nullptr && ReadPathList(list, null_separated, paths);
+    const int error = errno;
+    if (list != nullptr && list != stdin) std::fclose(list);
+    if (!read) {
+      complain(files_from, std::strerror(error));
+      return kExitTrouble;
+    }
+  }
+
   OutputFile output;
   std::string error;
   if (!output_path.empty() && !output.Open(output_path, error)) {
-    Complain(output_path, error);
+    complain(output_path, error);
     return kExitTrouble;
   }
   const RowFormat row_format = format == "json"     ? RowFormat::Json
                                : format == "export" ? RowFormat::Export
                                                     : RowFormat::Tsv;
   RowWriter writer(output, row_format);
-  CommandLineDialog dialog(writer, keywords, extensions, local);
-  bool all_swept = true;
-  for (const std::string& path : paths) all_swept = SweepPath(dialog, path) && all_swept;
-  if (!output.Finish(error)) {
-    Complain(output_path.empty() ? "standard output" : output_path, error);
+  const bool live = output_path.empty() && cli_platform::IsLive(stdout);
+  CommandLineSink sink(writer, output, stderr_line, live, quiet);
+
+  bool all_found = true;
+  std::vector<SweepInput> inputs;
+  inputs.reserve(paths.size());
+  for (const std::string& path : paths) {
+    switch (cli_platform::KindOf(path)) {
+      case cli_platform::PathKind::Missing:
+        complain(path, std::strerror(errno));
+        all_found = false;
+        break;
+      case cli_platform::PathKind::Other:
+        complain(path, "neither a file nor a folder");
+        all_found = false;
+        break;
+      case cli_platform::PathKind::File:
+        inputs.push_back(SweepInput{SweepInput::Kind::File, path, {}});
+        break;
+      case cli_platform::PathKind::Folder: {
+        std::string folder = path;
+        if (!IsPathSeparator(folder.back())) folder += cli_platform::FolderSeparator();
+        sink.Name(folder, path);
+        inputs.push_back(SweepInput{SweepInput::Kind::Folder, std::move(folder),
+                                    FolderOptions{keywords, extensions, local}});
+        break;
+      }
+    }
+  }
+
+  SweepJobOptions options;
+  options.threads = threads;
+  SweepJob job(std::move(inputs), sink, options);
+  sink.SetJob(job);
+  const bool show_progress = progress || (!no_progress && cli_platform::IsTerminal(stderr));
+  if (show_progress) stderr_line.Start(job);
+  job.Run();
+  stderr_line.Stop();
+
+  const bool written = output.Finish(error);
+  if (stats) {
+    const SweepProgress p = job.Progress();
+    const double seconds = stderr_line.Seconds();
+    const double mb = static_cast<double>(p.bytes_read) / 1e6;
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "korvel-sweep: %llu files swept, %.1f MB, %llu rows, %llu not read, %.2f s, "
+                  "%.1f MB/s",
+                  static_cast<unsigned long long>(p.files_swept), mb,
+                  static_cast<unsigned long long>(p.rows), sink.Unread(), seconds,
+                  seconds > 0 ? mb / seconds : 0.0);
+    stderr_line.Warn(line);
+  }
+  if (!written) {
+    complain(output_path.empty() ? "standard output" : output_path, error);
     return kExitTrouble;
   }
-  return all_swept ? kExitOk : kExitTrouble;
+  if (!all_found || sink.Refused()) return kExitTrouble;
+  return sink.Unread() != 0 ? kExitUnread : kExitOk;
 }
 
 }  // namespace

@@ -173,6 +173,11 @@ void OutputFile::Flush() {
   buffer_.clear();
 }
 
+void OutputFile::FlushNow() {
+  Flush();
+  if (error_ == 0 && std::fflush(stream_) != 0) error_ = errno != 0 ? errno : EIO;
+}
+
 bool OutputFile::Finish(std::string& error) {
   Flush();
   if (error_ == 0 && std::fflush(stream_) != 0) error_ = errno;

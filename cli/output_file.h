@@ -25,6 +25,11 @@ class OutputFile {
     if (buffer_.size() >= kBlock) Flush();
   }
 
+  // Writes what is pending now, for a reader that waits for it.
+  void FlushNow();
+  // Whether a write has failed; nothing more will be written.
+  bool Failed() const { return error_ != 0; }
+
   // Writes what is pending and, for a file, puts it in place. False (with
   // `error`) when any write failed; a file is then removed.
   bool Finish(std::string& error);

@@ -269,8 +269,9 @@ class Bitmap {
 // blanked positions and the marks that lead the passes to their places.
 class Extraction {
  public:
-  Extraction(const char* text, std::size_t n)
-      : t_(text),
+  Extraction(const char* text, std::size_t n, const std::atomic<bool>* cancel)
+      : cancel_(cancel),
+        t_(text),
         n_(n),
         blanked_(n),
         at_signs_(n),
@@ -294,6 +295,19 @@ class Extraction {
 
   char Lower(std::size_t p) const { return LowerCase[static_cast<unsigned char>(t_[p])]; }
 
+  // Leaves the scan when it was cancelled; looks at the flag once in
+  // kPollEvery calls.
+  static constexpr unsigned kPollEvery = 4096;
+  void Poll() {
+    if (cancel_ != nullptr && ++polls_ % kPollEvery == 0 && cancel_->load(std::memory_order_relaxed))
+      throw ScanCancelled{};
+  }
+  void PollNow() {
+    if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) throw ScanCancelled{};
+  }
+  // The survey reads this much between two looks at the flag.
+  static constexpr std::size_t kSurveyChunk = std::size_t{1} << 22;
+
   // Reads the text once: notes where each prefix of pass 1 occurs, and marks
   // the "@" characters, the ":" followed by a backslash or slash, and the "="
   // that an attribute name may stand before.
@@ -305,7 +319,13 @@ class Extraction {
     if (n_ >= 128) {
       std::memset(equals_.Bytes(), 0, 8);
       SurveyScalar(0, 64, places);
-      done = HasAvx2() ? SurveyAvx2(64, places) : SurveySse2(64, places);  // a multiple of 16
+      done = 64;
+      const bool avx2 = HasAvx2();
+      for (std::size_t stop = done; stop < n_;) {
+        PollNow();
+        stop = std::min(n_, done + kSurveyChunk);  // chunks of multiples of 32
+        done = avx2 ? SurveyAvx2(done, stop, places) : SurveySse2(done, stop, places);  // a multiple of 16
+      }
     }
 #endif
     // The vector loops wrote the "=" marks below `done` whole; the rest
@@ -330,11 +350,11 @@ class Extraction {
   // The vector loops store the "=" marks of each block as the matching bytes
   // of the bitmap (x86 is little-endian), and leave the rare bytes to Note:
   // "@", ":", "." behind "w", "/" behind ".". Both return where they stopped.
-  std::size_t SurveySse2(std::size_t i, std::array<PositionList, kPrefixCount>& places) {
+  std::size_t SurveySse2(std::size_t i, std::size_t stop, std::array<PositionList, kPrefixCount>& places) {
     const __m128i colon = _mm_set1_epi8(':'), dot = _mm_set1_epi8('.'), slash = _mm_set1_epi8('/');
     const __m128i at = _mm_set1_epi8('@'), equals = _mm_set1_epi8('='), w = _mm_set1_epi8('w');
     const __m128i space = _mm_set1_epi8(' '), letter_a = _mm_set1_epi8('a'), fifteen = _mm_set1_epi8(15);
-    for (; i + 16 <= n_; i += 16) {
+    for (; i + 16 <= stop; i += 16) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i));
       const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t_ + i - 1));
       // OR 0x20 folds exactly the two cases of a letter together.
@@ -357,11 +377,11 @@ class Extraction {
     return i;
   }
 
-  [[gnu::target("avx2")]] std::size_t SurveyAvx2(std::size_t i, std::array<PositionList, kPrefixCount>& places) {
+  [[gnu::target("avx2")]] std::size_t SurveyAvx2(std::size_t i, std::size_t stop, std::array<PositionList, kPrefixCount>& places) {
     const __m256i colon = _mm256_set1_epi8(':'), dot = _mm256_set1_epi8('.'), slash = _mm256_set1_epi8('/');
     const __m256i at = _mm256_set1_epi8('@'), equals = _mm256_set1_epi8('='), w = _mm256_set1_epi8('w');
     const __m256i space = _mm256_set1_epi8(' '), letter_a = _mm256_set1_epi8('a'), fifteen = _mm256_set1_epi8(15);
-    for (; i + 32 <= n_; i += 32) {
+    for (; i + 32 <= stop; i += 32) {
       const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i));
       const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t_ + i - 1));
       const __m256i folded = _mm256_or_si256(before, space);
@@ -509,6 +529,7 @@ class Extraction {
       const std::size_t length = UrlPrefixes[k].size();
       std::size_t pos = 0;
       places[k].ForEach([&](std::size_t start) {
+        Poll();
         // Gone when an earlier address covered it.
         if (start < pos || blanked_.Any(start, start + length)) return;
         const std::size_t end = FindStop(start + length, UrlStops);
@@ -524,6 +545,7 @@ class Extraction {
   void MailAddresses(Offer& offer) {
     std::size_t pos = 1;
     for (;;) {
+      Poll();
       const std::size_t at = at_signs_.Next(pos, n_);
       if (at >= n_) return;
       pos = at + 1;  // where to go on after a rejection
@@ -554,6 +576,7 @@ class Extraction {
   void DrivePaths(Offer& offer) {
     std::size_t pos = 1;
     for (;;) {
+      Poll();
       const std::size_t d = drive_colons_.Next(pos, n_);
       if (d >= n_) return;
       pos = d + 1;
@@ -576,6 +599,7 @@ class Extraction {
     // before it: no name is the tail of another.
     const std::size_t words = (n_ + 63) / 64;
     for (std::size_t w = 0; w < words; ++w) {
+      if (w % (kSurveyChunk / 64) == 0) PollNow();
       std::uint64_t marks = equals_.Word(w) & ~blanked_.Word(w);
       for (; marks != 0; marks &= marks - 1) {
         const std::size_t e = w * 64 + static_cast<std::size_t>(LowestBit(marks));
@@ -600,6 +624,7 @@ class Extraction {
       const std::string_view name = LinkAttributes[k];
       std::size_t pos = 0;
       names[k].ForEach([&](std::size_t at) {
+        Poll();
         // The name stood there when noted; it is gone if blanked since.
         if (at < pos || blanked_.Any(at, at + name.size())) return;
         const std::size_t equals = SkipBlanks(at + name.size());
@@ -616,6 +641,8 @@ class Extraction {
     }
   }
 
+  const std::atomic<bool>* cancel_;
+  unsigned polls_ = 0;
   const char* t_;  // the text, never changed
   std::size_t n_;
   Bitmap blanked_;
@@ -794,6 +821,13 @@ void AddressScanner::ScanText(std::string text, bool append) {
 
 const std::vector<std::string>& AddressScanner::Addresses() const { return addresses_; }
 
+std::vector<std::string> AddressScanner::TakeAddresses() {
+  std::vector<std::string> taken;
+  taken.swap(addresses_);
+  index_->Release();
+  return taken;
+}
+
 std::size_t AddressScanner::Count() const { return addresses_.size(); }
 
 bool AddressScanner::IsEmpty() const { return addresses_.empty(); }
@@ -813,7 +847,7 @@ void AddressScanner::ExtractAddresses(std::string& text) {
   // Trimmed in place of copying: the passes only read the text.
   const std::string_view trimmed = Trimmed(text);
   if (trimmed.empty()) return;
-  Extraction extraction(trimmed.data(), trimmed.size());
+  Extraction extraction(trimmed.data(), trimmed.size(), cancel_);
   extraction.Run([this](std::string_view candidate) { AddAddress(candidate); });
 }
 

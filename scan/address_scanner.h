@@ -2,6 +2,7 @@
 // Collects the distinct addresses of a text, in the order they are found:
 // prefixed addresses, e-mail addresses, drive paths, then quoted link values.
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -14,6 +15,10 @@ namespace korvel {
 inline constexpr std::array<std::string_view, 13> UrlPrefixes{
     "../",  "file:", "http:",   "https:", "ftp:",    "mailto:", "gopher:",
     "news:", "newsrc:", "nntp:", "telnet:", "wais:", "www."};
+
+// Thrown out of a scan whose cancel flag was raised; the list is left as it
+// was before the scan.
+struct ScanCancelled {};
 
 inline constexpr std::array<std::string_view, 11> LinkAttributes{
     "action",   "background", "cite", "classid", "codebase", "data",
@@ -33,9 +38,15 @@ class AddressScanner {
   void ScanText(std::string text, bool append);
 
   const std::vector<std::string>& Addresses() const;
+  // Hands the list over and leaves the scanner empty.
+  std::vector<std::string> TakeAddresses();
   std::size_t Count() const;
   bool IsEmpty() const;
   void Clear();
+
+  // A flag that ScanText polls every so many candidates, so that a large
+  // text can be left at once (ScanCancelled); null, the default, for none.
+  void SetCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
 
  private:
   class Index;
@@ -47,6 +58,7 @@ class AddressScanner {
 
   std::vector<std::string> addresses_;
   std::unique_ptr<Index> index_;  // duplicate test beside the ordered list
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 }  // namespace korvel

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <climits>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -34,30 +35,83 @@ bool QueryStatus(const char* path, FileStatus& st) { return _stat64(path, &st) =
 bool QueryStatus(int fd, FileStatus& st) { return _fstat64(fd, &st) == 0; }
 bool IsRegular(const FileStatus& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
 int OpenForReading(const char* path) { return _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
-bool PrepareForReading(int) { return true; }
 long long ReadSome(int fd, char* buffer, std::size_t count) {
   return _read(fd, buffer, static_cast<unsigned>(std::min(count, kMaxRead)));
 }
 void CloseFile(int fd) { _close(fd); }
+// The system opens every path it takes in one call.
+int OpenLongPath(const std::string&, FileStatus&, int& error) {
+  error = ENAMETOOLONG;
+  return -1;
+}
 #else
 using FileStatus = struct stat;
 bool QueryStatus(const char* path, FileStatus& st) { return stat(path, &st) == 0; }
 bool QueryStatus(int fd, FileStatus& st) { return fstat(fd, &st) == 0; }
 bool IsRegular(const FileStatus& st) { return S_ISREG(st.st_mode); }
 // Non-blocking, so that a FIFO or device swapped in after the status query
-// cannot hang the open; the caller checks the opened file before reading.
-int OpenForReading(const char* path) {
-  return open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-}
-bool PrepareForReading(int fd) {
-  const int flags = fcntl(fd, F_GETFL);
-  return flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
-}
+// cannot hang the open. It stays so for the reads: a regular file ignores it,
+// and a "regular" file whose read would wait (/proc/kmsg) fails at once.
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+int OpenForReading(const char* path) { return open(path, kReadFlags); }
 long long ReadSome(int fd, char* buffer, std::size_t count) {
   return read(fd, buffer, std::min(count, kMaxRead));
 }
 void CloseFile(int fd) { close(fd); }
+
+#ifdef O_PATH
+constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
+
+// Opens a path longer than the system takes in one call: the longest leading
+// part it takes, then one folder at a time relative to the last. Fills `st`
+// with the file's status before it is opened, so that no device is opened.
+int OpenLongPath(const std::string& path, FileStatus& st, int& error) {
+  std::size_t cut = path.rfind('/', PATH_MAX - 1);
+  if (cut == std::string::npos || cut == 0) {
+    error = ENAMETOOLONG;
+    return -1;
+  }
+  int folder = open(path.substr(0, cut).c_str(), kFolderFlags);
+  std::size_t begin = cut + 1;
+  for (;;) {
+    if (folder < 0) {
+      error = errno;
+      return -1;
+    }
+    const std::size_t slash = path.find('/', begin);
+    const std::string name = path.substr(begin, slash == std::string::npos ? slash : slash - begin);
+    if (slash == std::string::npos) {
+      int fd = -1;
+      if (name.empty()) {
+        error = EISDIR;
+      } else if (fstatat(folder, name.c_str(), &st, 0) != 0) {
+        error = errno;
+      } else if (!IsRegular(st)) {
+        error = EISDIR;  // no regular file: the caller passes it over
+      } else {
+        fd = openat(folder, name.c_str(), kReadFlags);
+        if (fd < 0) error = errno;
+      }
+      close(folder);
+      return fd;
+    }
+    begin = slash + 1;
+    if (name.empty()) continue;
+    const int next = openat(folder, name.c_str(), kFolderFlags);
+    close(folder);
+    folder = next;
+  }
+}
+#endif
+
+// A file that reports no size (as those of /proc and /sys do) and yet gives
+// more than this is endless for all practical purposes (/proc/self/pagemap).
+constexpr std::size_t kUnsizedLimit = std::size_t{256} << 20;
+// Chunk of a read that can be cancelled: short enough to answer at once.
+constexpr std::size_t kCancellableRead = std::size_t{4} << 20;
 
 class FileHandle {
  public:
@@ -75,21 +129,39 @@ class FileHandle {
 
 bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
 
+// The status query found nothing to read: the entry is gone, a dangling or
+// looping link, or a path through a file.
+bool IsNothingThere(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
+
 // Reads to the end of the file. A read error ends the content like the end
-// of the file does: what was read until then is kept.
-void ReadAll(int fd, std::size_t size_hint, std::string& text) {
+// of the file does: what was read until then is kept, and the error is
+// returned (0 at the end of the file, -1 when cancelled).
+int ReadAll(int fd, std::size_t size_hint, std::string& text, const ReadControl& control) {
   // One byte more than the file's size: room for the final LF, and a way to
   // notice a file that grew.
   text.resize(size_hint + 1);
+  const std::size_t step = control.cancel != nullptr ? kCancellableRead : kMaxRead;
   std::size_t got = 0;
+  int error = 0;
   for (;;) {
-    if (got == text.size()) text.resize(got + std::max(got / 2, kGrowth));
-    const long long n = ReadSome(fd, &text[got], text.size() - got);
+    if (control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed)) {
+      error = -1;
+      break;
+    }
+    if (got == text.size()) {
+      if (size_hint == 0 && got > kUnsizedLimit) throw std::bad_alloc();
+      text.resize(got + std::max(got / 2, kGrowth));
+    }
+    const long long n = ReadSome(fd, &text[got], std::min(step, text.size() - got));
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
+    if (control.bytes_read != nullptr)
+      control.bytes_read->fetch_add(static_cast<std::uint64_t>(n), std::memory_order_relaxed);
   }
   text.resize(got);
+  return error;
 }
 
 }  // namespace
@@ -100,20 +172,50 @@ bool IsRegularFile(const std::string& path) {
 }
 
 bool ReadTextFile(const std::string& path, std::string& text) {
+  const ReadStatus status = ReadTextFileReporting(path, text).status;
+  return status == ReadStatus::Read || status == ReadStatus::CannotRead;
+}
+
+ReadReport ReadTextFileReporting(const std::string& path, std::string& text,
+                                 const ReadControl& control) {
   text.clear();
-  if (!IsRegularFile(path)) return false;
-  FileHandle file(OpenForReading(path.c_str()));
+  if (HasNul(path)) return {ReadStatus::NotRegular, 0};
   FileStatus st;
-  if (file.get() < 0 || !QueryStatus(file.get(), st) || !IsRegular(st) ||
-      !PrepareForReading(file.get()))
-    return false;
-  if (st.st_size < 0) return false;
+  int fd = -1;
+  const auto failed = [&path, &st, &fd](int error) -> ReadReport {
+    if (error == ENAMETOOLONG) {
+      fd = OpenLongPath(path, st, error);
+      if (fd >= 0) return {ReadStatus::Read, 0};
+      if (error == EISDIR) return {ReadStatus::NotRegular, 0};
+    }
+    if (IsNothingThere(error)) return {ReadStatus::NotRegular, 0};
+    if (error == ENAMETOOLONG) return {ReadStatus::PathTooLong, error};
+    return {ReadStatus::CannotOpen, error};
+  };
+  if (!QueryStatus(path.c_str(), st)) {
+    const ReadReport report = failed(errno);
+    if (fd < 0) return report;
+  } else if (!IsRegular(st)) {
+    return {ReadStatus::NotRegular, 0};
+  } else {
+    fd = OpenForReading(path.c_str());
+    if (fd < 0) {
+      const ReadReport report = failed(errno);
+      if (fd < 0) return report;
+    }
+  }
+  FileHandle file(fd);
+  if (!QueryStatus(file.get(), st)) return {ReadStatus::CannotOpen, errno};
+  if (!IsRegular(st)) return {ReadStatus::NotRegular, 0};
+  if (st.st_size < 0) return {ReadStatus::CannotRead, EINVAL};
   const auto size = static_cast<std::uintmax_t>(st.st_size);
   // A file larger than memory can address cannot be held at all.
   if (size >= std::numeric_limits<std::size_t>::max() / 2) throw std::bad_alloc();
-  ReadAll(file.get(), static_cast<std::size_t>(size), text);
+  const int error = ReadAll(file.get(), static_cast<std::size_t>(size), text, control);
+  if (error < 0) return {ReadStatus::Cancelled, 0, size};
   ConvertToText(text);
-  return true;
+  if (error > 0) return {ReadStatus::CannotRead, error, size};
+  return {ReadStatus::Read, 0, size};
 }
 
 void ConvertToText(std::string& bytes) {

@@ -1,0 +1,26 @@
+#include "cli/cli_platform.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace korvel::cli_platform {
+
+PathKind KindOf(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return PathKind::Missing;
+  return S_ISREG(st.st_mode) ? PathKind::File : S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
+}
+
+char FolderSeparator() { return '/'; }
+
+bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
+bool IsLive(std::FILE* stream) {
+  struct stat st {};
+  if (fstat(fileno(stream), &st) != 0) return false;
+  return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode);
+}
+
+void SetBinary(std::FILE*) {}
+
+}  // namespace korvel::cli_platform

@@ -1,0 +1,67 @@
+#include "cli/progress_line.h"
+
+#include <cstdio>
+
+namespace korvel {
+
+ProgressLine::ProgressLine() : start_(std::chrono::steady_clock::now()) {}
+
+ProgressLine::~ProgressLine() { Stop(); }
+
+void ProgressLine::Start(const SweepJob& job) {
+  thread_ = std::thread([this, &job] { Loop(job); });
+}
+
+void ProgressLine::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard<std::mutex> lock(mutex_);
+  Clear();
+}
+
+void ProgressLine::Warn(const std::string& line) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Clear();
+  std::fputs(line.c_str(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
+double ProgressLine::Seconds() const {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+}
+
+std::string ProgressLine::Format(const SweepProgress& p, double seconds) {
+  const double mb = static_cast<double>(p.bytes_read) / 1e6;
+  char line[200];
+  std::snprintf(line, sizeof line, "%llu/%llu%s files, %.1f MB, %llu rows, %.1f MB/s, %.1f s",
+                static_cast<unsigned long long>(p.files_swept),
+                static_cast<unsigned long long>(p.files_found), p.walk_done ? "" : "+", mb,
+                static_cast<unsigned long long>(p.rows), seconds > 0 ? mb / seconds : 0.0, seconds);
+  return line;
+}
+
+void ProgressLine::Loop(const SweepJob& job) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!wake_.wait_for(lock, std::chrono::milliseconds(250), [this] { return stop_; })) {
+    const std::string line = Format(job.Progress(), Seconds());
+    std::fprintf(stderr, "\r%s", line.c_str());
+    for (std::size_t i = line.size(); i < shown_; ++i) std::fputc(' ', stderr);
+    std::fflush(stderr);
+    shown_ = line.size();
+  }
+}
+
+void ProgressLine::Clear() {
+  if (shown_ == 0) return;
+  std::fputc('\r', stderr);
+  for (std::size_t i = 0; i < shown_; ++i) std::fputc(' ', stderr);
+  std::fputc('\r', stderr);
+  shown_ = 0;
+}
+
+}  // namespace korvel

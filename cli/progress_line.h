@@ -1,0 +1,46 @@
+#pragma once
+// korvel-sweep's standard error: the progress line, rewritten a few times a
+// second, and the warnings, which never land inside it.
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "engine/sweep_job.h"
+
+namespace korvel {
+
+class ProgressLine {
+ public:
+  ProgressLine();
+  ~ProgressLine();  // stops the line
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  // Shows the job's counters until Stop().
+  void Start(const SweepJob& job);
+  // Clears the line and ends its thread.
+  void Stop();
+
+  // One line on standard error; from any thread.
+  void Warn(const std::string& line);
+
+  double Seconds() const;
+
+  // "files swept/found, MB read, rows, MB/s, seconds".
+  static std::string Format(const SweepProgress& progress, double seconds);
+
+ private:
+  void Loop(const SweepJob& job);
+  void Clear();  // the mutex held
+
+  const std::chrono::steady_clock::time_point start_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::thread thread_;
+  bool stop_ = false;
+  std::size_t shown_ = 0;  // length of the line on the screen
+};
+
+}  // namespace korvel
