@@ -63,23 +63,40 @@ BOOL CSweepBox::OnInitDialog() {
   return FALSE;
 }
 
-void CSweepBox::ListRows() {
-  for (const RowHandover::FileRows& file : rows_.Take())
-    for (const std::string& address : file.addresses) owner_.AddResultRow(address, file.location);
+bool CSweepBox::ListRowsUntil(ULONGLONG until) {
+  for (RowHandover::FileRows& file : rows_.Take()) backlog_.push_back(std::move(file));
+  Backend& backend = CurrentBackend();
+  std::size_t listed = 0;
+  while (!backlog_.empty()) {
+    const RowHandover::FileRows& file = backlog_.front();
+    while (nextAddress_ < file.addresses.size()) {
+      owner_.AddResultRow(file.addresses[nextAddress_++], file.location);
+      if (++listed % 512 == 0 && backend.GetTickCount() >= until) return false;
+    }
+    backlog_.pop_front();
+    nextAddress_ = 0;
+  }
+  return true;
 }
+
+void CSweepBox::ListRows() { ListRowsUntil(~ULONGLONG{0}); }
 
 void CSweepBox::OnTick() {
   const SweepProgress progress = sweep_.Progress();
-  if (progress.finished) {
+  const ULONGLONG now = CurrentBackend().GetTickCount();
+  // A batch that did not fit in one tick goes on at the next.
+  const bool listing = !backlog_.empty() || now - listedAt_ >= kRowInterval || progress.finished;
+  bool caughtUp = backlog_.empty();
+  if (listing) {
+    if (backlog_.empty()) listedAt_ = now;
+    caughtUp = ListRowsUntil(now + kRowBudget);
+  }
+  // The box ends when the engine has and every row is in the list.
+  if (progress.finished && caughtUp) {
     sweep_.Wait();
     ListRows();
     EndDialog(IDOK);
     return;
-  }
-  const ULONGLONG now = CurrentBackend().GetTickCount();
-  if (now - listedAt_ >= kRowInterval) {
-    listedAt_ = now;
-    ListRows();
   }
   ShowProgress(progress);
 }

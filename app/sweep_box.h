@@ -3,6 +3,7 @@
 // from the engine's thread to the window's, and the progress box that
 // drives the sweep from the window's thread.
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -47,8 +48,11 @@ class RowHandover final : public RowSink {
 // The "Sweep in progress" box of one sweep, modal over the main window.
 class CSweepBox final : public CSweepProgress {
  public:
-  // Rows reach the list at most this often while the sweep runs.
+  // Rows reach the list at most this often while the sweep runs, and a tick
+  // spends at most kRowBudget ms listing them: the event loop never waits
+  // long, and what is left goes on at the next tick.
   static constexpr ULONGLONG kRowInterval = 250;
+  static constexpr ULONGLONG kRowBudget = 30;
 
   CSweepBox(CMainDlg& owner, WindowSweep& sweep, RowHandover& rows, std::string target,
             bool singleFile);
@@ -56,7 +60,7 @@ class CSweepBox final : public CSweepProgress {
   // Cancels the sweep, waits for the engine, lists what it handed over and
   // ends the box. Cancel, Escape and the close box come here.
   void StopSweep();
-  // Lists the rows handed over so far.
+  // Lists every row handed over so far.
   void ListRows();
 
  protected:
@@ -67,6 +71,9 @@ class CSweepBox final : public CSweepProgress {
 
  private:
   void ShowProgress(const SweepProgress& progress);
+  // Lists rows until the backlog is empty or `until` (the backend's clock)
+  // has passed; true when the backlog is empty.
+  bool ListRowsUntil(ULONGLONG until);
 
   CMainDlg& owner_;
   WindowSweep& sweep_;
@@ -74,6 +81,8 @@ class CSweepBox final : public CSweepProgress {
   std::string target_;
   bool singleFile_;
   ULONGLONG listedAt_ = 0;
+  std::deque<RowHandover::FileRows> backlog_;
+  std::size_t nextAddress_ = 0;  // in backlog_.front()
 };
 
 }  // namespace korvel
