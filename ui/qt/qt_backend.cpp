@@ -114,6 +114,7 @@ bool QtBackend::eventFilter(QObject* watched, QEvent* event) {
       return WaitsForBox(watched);
     case QEvent::KeyPress: {
       auto* widget = qobject_cast<QWidget*>(watched);
+      if (WaitsForBox(watched)) return true;  // also the keys the layer has no name for
       return widget != nullptr && RouteKey(widget, event);
     }
     case QEvent::FocusOut: {
