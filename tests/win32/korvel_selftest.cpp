@@ -198,10 +198,13 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 // With KORVEL_SELFTEST_HOLD_MS set, the window stays as it is for that long,
-// painting but taking no step, so tools/win32-screenshot can take its picture.
-void HoldForScreenshot() {
+// painting but taking no step, so tools/win32-screenshot can take its picture:
+// after the folder sweep, or with KORVEL_SELFTEST_HOLD_AT=box while the sweep
+// box of the large folder is up.
+void HoldForScreenshot(const std::string& where) {
   const char* hold = std::getenv("KORVEL_SELFTEST_HOLD_MS");
-  if (hold == nullptr) return;
+  const char* at = std::getenv("KORVEL_SELFTEST_HOLD_AT");
+  if (hold == nullptr || where != (at != nullptr ? at : "main")) return;
   std::printf("holding for a screenshot\n");
   std::fflush(stdout);
   const ::DWORD until = GetTickCount() + static_cast<::DWORD>(std::atoi(hold));
@@ -410,7 +413,7 @@ void SelfTest::Build(TimerScript& s) {
               SelectRow(List(), 0);
               FocusKeywords();
             })
-      .Step("hold for a screenshot", [] { HoldForScreenshot(); })
+      .Step("hold for a screenshot", [] { HoldForScreenshot("main"); })
       .Press(VK_F11)
       .Step("F11 removed the selected row",
             [this] {
@@ -483,6 +486,7 @@ void SelfTest::Build(TimerScript& s) {
               t_.Check(GetFocus() == GetDlgItem(box_, IDCANCEL) && Text(GetFocus()) == "Cancel",
                        "the focus is on its Cancel button");
               t_.Check(!IsWindowEnabled(main_), "the main window waits");
+              HoldForScreenshot("box");
             })
       .Press(VK_ESCAPE)
       .Until("the sweep has ended", [this] { return MainTakesInput(main_); })
