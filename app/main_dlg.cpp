@@ -84,12 +84,23 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
 }
 
 // Every way of closing saves the folder options first. A close that comes
-// during a sweep (Ctrl+Q in its box, the desktop closing the window) stops
-// the sweep first; the window closes once the sweep has ended.
+// during a sweep (Ctrl+Q in its box, the desktop closing the window or
+// logging out) stops the sweep, saves at once (a desktop that logs out may
+// end the program when this message returns) and closes the window once the
+// sweep's command has ended.
+void CMainDlg::CloseDuringSweep() {
+  m_bCloseAfterSweep = true;
+  m_pSweepBox->StopSweep();
+  if (m_bFolderSweep && !m_pSweepBox->FieldsRefused()) {
+    AddKeywordsToHistory();
+    AddExtensionsToHistory();
+  }
+  SaveSettings(*this);
+}
+
 void CMainDlg::OnOK() {
   if (IsSweeping()) {
-    m_bCloseAfterSweep = true;
-    m_pSweepBox->StopSweep();
+    CloseDuringSweep();
     return;
   }
   SaveSettings(*this);
@@ -98,8 +109,7 @@ void CMainDlg::OnOK() {
 
 void CMainDlg::OnCancel() {
   if (IsSweeping()) {
-    m_bCloseAfterSweep = true;
-    m_pSweepBox->StopSweep();
+    CloseDuringSweep();
     return;
   }
   SaveSettings(*this);

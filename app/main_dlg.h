@@ -80,6 +80,7 @@ class CMainDlg : public CDialog, public SweepDialog, public SettingsDialog {
   // Runs one input to its end or its cancel; true when the engine refused
   // the folder fields.
   bool RunSweep(SweepInput input);
+  void CloseDuringSweep();
 
   HICON m_hIcon;
   CListCtrl m_lstResults;
@@ -98,6 +99,7 @@ class CMainDlg : public CDialog, public SweepDialog, public SettingsDialog {
   ComboHistory m_extensionHistory{m_cboExtensions};
   CSweepBox* m_pSweepBox = nullptr;
   bool m_bCloseAfterSweep = false;
+  bool m_bFolderSweep = false;  // the running sweep's
 };
 
 }  // namespace korvel

@@ -48,6 +48,7 @@ constexpr const char* kInvalidFieldsWarning =
 
 bool CMainDlg::RunSweep(SweepInput input) {
   const bool singleFile = input.kind == SweepInput::Kind::File;
+  m_bFolderSweep = !singleFile;
   std::string target = input.path;
   RowHandover rows;
   // Declared after the rows: the engine, which calls them, goes first.

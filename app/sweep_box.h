@@ -62,6 +62,7 @@ class CSweepBox final : public CSweepProgress {
   void StopSweep();
   // Lists every row handed over so far.
   void ListRows();
+  bool FieldsRefused() { return rows_.FieldsRefused(); }
 
  protected:
   BOOL OnInitDialog() override;

@@ -290,8 +290,9 @@ TEST_F(LongSweep, ASweepThatEndsWithin400msShowsNoBox) {
 
 TEST_F(LongSweep, ClosingTheWindowOrCtrlQDuringASweepCancelsItThenSavesTheSettings) {
   const std::string folder = MakeFolder("site");
-  ui.Type(IDC_EXTENSIONS, "htm").Drop({folder}).Wait(500).Then([](HeadlessDialog& box) {
+  ui.Type(IDC_EXTENSIONS, "htm").Drop({folder}).Wait(500).Then([this](HeadlessDialog& box) {
     SendClose(box.Parent());  // the desktop closes the waiting window
+    EXPECT_EQ(StoredText("cboExtensions"), "htm|") << "saved before the message returns: a logout ends the program then";
   });
   RunProgram();
   EXPECT_TRUE(engine.cancelled);

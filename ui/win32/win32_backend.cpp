@@ -315,6 +315,11 @@ INT_PTR HandleDialogMessage(::HWND window, UINT message, ::WPARAM wParam, ::LPAR
     case WM_CLOSE:
       SendClose(dialog);
       return TRUE;
+    case WM_ENDSESSION:
+      // The session ends once this returns: close as the close box does now,
+      // so the settings are saved (a sweep is cancelled first).
+      if (wParam != FALSE) SendClose(dialog);
+      return TRUE;
     case WM_TIMER:
       SendTimer(dialog, static_cast<UINT_PTR>(wParam));
       return TRUE;
