@@ -2,7 +2,7 @@
 // the sweep does (one row, then its two cells) to the real main dialog,
 // lets the control take them in and paint, and prints the time.
 //
-//   win32_list_bench.exe [rows]      (under Wine in bench/scripts/win32-list-append)
+//   win32_list_bench.exe [rows]      (under Wine in bench/scripts/win32-window)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
