@@ -1,5 +1,6 @@
 #include "app/main_dlg.h"
 
+#include "app/sweep_box.h"
 #include "app/texts.h"
 #include "res/resource.h"
 #include "res/templates.h"
@@ -82,13 +83,35 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
   return CDialog::PreTranslateMessage(pMsg);
 }
 
-// Every way of closing saves the folder options first.
+// Every way of closing saves the folder options first. A close that comes
+// during a sweep (Ctrl+Q in its box, the desktop closing the window or
+// logging out) stops the sweep, saves at once (a desktop that logs out may
+// end the program when this message returns) and closes the window once the
+// sweep's command has ended.
+void CMainDlg::CloseDuringSweep() {
+  m_bCloseAfterSweep = true;
+  m_pSweepBox->StopSweep();
+  if (m_bFolderSweep && !m_pSweepBox->FieldsRefused()) {
+    AddKeywordsToHistory();
+    AddExtensionsToHistory();
+  }
+  SaveSettings(*this);
+}
+
 void CMainDlg::OnOK() {
+  if (IsSweeping()) {
+    CloseDuringSweep();
+    return;
+  }
   SaveSettings(*this);
   CDialog::OnOK();
 }
 
 void CMainDlg::OnCancel() {
+  if (IsSweeping()) {
+    CloseDuringSweep();
+    return;
+  }
   SaveSettings(*this);
   CDialog::OnCancel();
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/sweep_job.h"
+
 #include "app/combo_history.h"
 #include "find/folder_options.h"
 #include "scan/row_sink.h"
@@ -13,6 +15,8 @@
 #include "ui/dialog.h"
 
 namespace korvel {
+
+class CSweepBox;
 
 class CMainDlg : public CDialog, public RowSink, public SweepHooks, public SettingsDialog {
  public:
@@ -38,6 +42,9 @@ class CMainDlg : public CDialog, public RowSink, public SweepHooks, public Setti
   void SetLocalCheck(int state) override;
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
+
+  // Whether a sweep is running (its box is up, maybe still hidden).
+  bool IsSweeping() const { return m_pSweepBox != nullptr; }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -69,6 +76,17 @@ class CMainDlg : public CDialog, public RowSink, public SweepHooks, public Setti
   void RemoveSelectedRow();
   void ExploreSelectedRowFolder();
 
+  // The sweeps of the commands and drops: on the engine, under the wait
+  // cursor, with the progress box. A sweep that a close of the window
+  // interrupted closes the window once it has ended.
+  void SweepOneFile(const std::string& path);
+  void SweepOneFolder(const std::string& folder);
+  void EndSweepCommand();
+  // Runs one input to its end or its cancel; true when the engine refused
+  // the folder fields.
+  bool RunSweep(SweepInput input);
+  void CloseDuringSweep();
+
   HICON m_hIcon;
   CListCtrl m_lstResults;
   CComboBox m_cboKeywords;
@@ -84,6 +102,9 @@ class CMainDlg : public CDialog, public RowSink, public SweepHooks, public Setti
   CToolTipCtrl m_ttcToolTips;
   ComboHistory m_keywordHistory{m_cboKeywords};
   ComboHistory m_extensionHistory{m_cboExtensions};
+  CSweepBox* m_pSweepBox = nullptr;
+  bool m_bCloseAfterSweep = false;
+  bool m_bFolderSweep = false;  // the running sweep's
 };
 
 }  // namespace korvel

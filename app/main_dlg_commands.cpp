@@ -4,11 +4,12 @@
 #include "app/about_dlg.h"
 #include "app/folder_dialog.h"
 #include "app/main_dlg.h"
+#include "app/sweep_box.h"
+#include "app/sweep_engine.h"
 #include "app/texts.h"
-#include "find/folder_sweep.h"
 #include "platform/file_status.h"
 #include "platform/path.h"
-#include "scan/file_sweep.h"
+#include "scan/sweep_hooks.h"
 #include "scan/text_utils.h"
 #include "settings/export.h"
 #include "settings/history.h"
@@ -24,21 +25,73 @@ bool FolderExists(const std::string& folder) {
   return ExistsFollowingLinks(WithNativeSeparators(WithFinalSeparator(folder)));
 }
 
+constexpr const char* kInvalidFieldsWarning =
+    "The Keywords/Extensions fields contain invalid characters.";
+
 }  // namespace
+
+bool CMainDlg::RunSweep(SweepInput input) {
+  const bool singleFile = input.kind == SweepInput::Kind::File;
+  m_bFolderSweep = !singleFile;
+  std::string target = input.path;
+  RowHandover rows;
+  // Declared after the rows: the engine, which calls them, goes first.
+  std::unique_ptr<WindowSweep> sweep = MakeWindowSweep({std::move(input)}, rows);
+  CSweepBox box(*this, *sweep, rows, std::move(target), singleFile);
+  struct Running {
+    CSweepBox*& slot;
+    ~Running() { slot = nullptr; }
+  } running{m_pSweepBox = &box};
+  sweep->Start();
+  box.DoModal();
+  sweep->Wait();
+  box.ListRows();
+  return rows.FieldsRefused();
+}
+
+void CMainDlg::SweepOneFile(const std::string& path) {
+  // Anything but a regular file is passed over at once, cursor untouched.
+  if (!IsRegularFileFollowingLinks(path)) return;
+  WaitCursorScope cursor(*this);
+  RunSweep(SweepInput{SweepInput::Kind::File, path, {}});
+}
+
+void CMainDlg::SweepOneFolder(const std::string& folder) {
+  WaitCursorScope cursor(*this);
+  if (RunSweep(SweepInput{SweepInput::Kind::Folder, folder, CurrentFolderOptions()})) {
+    // Whatever the engine refused, the user can only have mistyped a field.
+    cursor.Restore();
+    if (!m_bCloseAfterSweep) ShowWarning(kInvalidFieldsWarning);
+    return;
+  }
+  AddKeywordsToHistory();
+  AddExtensionsToHistory();
+}
+
+// After every sweep a command or a drop started: the sound, or the close
+// that came while it ran.
+void CMainDlg::EndSweepCommand() {
+  if (m_bCloseAfterSweep) {
+    m_bCloseAfterSweep = false;
+    OnCancel();
+    return;
+  }
+  MessageBeep(MB_ICONASTERISK);
+}
 
 void CMainDlg::OnSweepFile() {
   CFileDialog dlg(TRUE, nullptr, texts::kSweepFileName, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                   texts::kSweepFileFilter, this);
   if (dlg.DoModal() != IDOK) return;
-  SweepFile(*this, dlg.GetPathName(), *this);
-  MessageBeep(MB_ICONASTERISK);
+  SweepOneFile(dlg.GetPathName());
+  EndSweepCommand();
 }
 
 void CMainDlg::OnSweepFolder() {
   CFolderDialog dlg(nullptr, nullptr, this, BIF_RETURNONLYFSDIRS);
   if (dlg.DoModal() != IDOK) return;
-  SweepFolder(*this, WithFinalSeparator(dlg.GetFolderPath()), CurrentFolderOptions(), *this);
-  MessageBeep(MB_ICONASTERISK);
+  SweepOneFolder(WithFinalSeparator(dlg.GetFolderPath()));
+  EndSweepCommand();
 }
 
 void CMainDlg::OnDropFiles(HDROP hDropInfo) {
@@ -48,12 +101,12 @@ void CMainDlg::OnDropFiles(HDROP hDropInfo) {
   if (!dropped) return;  // nothing to sweep, least of all the root an empty path would become
 
   if (IsRegularFileFollowingLinks(path)) {
-    SweepFile(*this, path, *this);
+    SweepOneFile(path);
   } else {
     // A folder, or anything whose status cannot be read: the folder sweep reports it.
-    SweepFolder(*this, WithFinalSeparator(path), CurrentFolderOptions(), *this);
+    SweepOneFolder(WithFinalSeparator(path));
   }
-  MessageBeep(MB_ICONASTERISK);
+  EndSweepCommand();
 }
 
 void CMainDlg::OnExit() { OnCancel(); }

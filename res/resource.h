@@ -11,6 +11,7 @@ namespace korvel {
 // Dialog templates.
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_KORVEL_DIALOG = 102;
+inline constexpr int IDD_SWEEP_PROGRESS = 103;
 
 // Icons and the about-box bitmap.
 inline constexpr int IDR_MAINFRAME = 128;  // program icon
@@ -37,6 +38,13 @@ inline constexpr int IDC_SWEEP_FOLDER = 1013;
 inline constexpr int IDC_EXIT = 1014;
 inline constexpr int IDC_CLEAR_KEYWORDS = 1015;
 inline constexpr int IDC_CLEAR_EXTENSIONS = 1016;
+// Controls of the sweep-progress box (its button is IDCANCEL).
+inline constexpr int IDC_SWEEP_TARGET = 1020;
+inline constexpr int IDC_SWEEP_FILES = 1021;
+inline constexpr int IDC_SWEEP_ADDRESSES = 1022;
+inline constexpr int IDC_SWEEP_CURRENT = 1023;
+inline constexpr int IDC_SWEEP_PROGRESS = 1024;
+
 // Menu commands.
 inline constexpr int ID_FILE_EXIT = 32771;
 inline constexpr int ID_HELP_MANUAL = 32772;

@@ -60,6 +60,21 @@ constexpr std::array kAboutControls{
                     WS_EX_STATICEDGE},
 };
 
+// Placed over the middle of the main dialog's client area (same font).
+constexpr DWORD kPathLabel = kChild | SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS;
+constexpr std::array kSweepProgressControls{
+    ControlTemplate{IDC_SWEEP_TARGET, ControlKind::Label, "", 7, 7, 246, 9, kPathLabel, 0},
+    ControlTemplate{IDC_SWEEP_FILES, ControlKind::Label, "Files: 0 of 0", 7, 20, 120, 9,
+                    kChild | SS_LEFT | SS_NOPREFIX, 0},
+    ControlTemplate{IDC_SWEEP_ADDRESSES, ControlKind::Label, "Addresses: 0", 133, 20, 120, 9,
+                    kChild | SS_LEFT | SS_NOPREFIX, 0},
+    ControlTemplate{IDC_SWEEP_CURRENT, ControlKind::Label, "", 7, 33, 246, 9, kPathLabel, 0},
+    ControlTemplate{IDC_SWEEP_PROGRESS, ControlKind::ProgressBar, "", 7, 46, 246, 10,
+                    kChild | PBS_SMOOTH, 0},
+    ControlTemplate{IDCANCEL, ControlKind::PushButton, "Cancel", 103, 62, 54, 14,
+                    kChild | BS_PUSHBUTTON | WS_TABSTOP, 0},
+};
+
 constexpr std::array kDialogs{
     DialogTemplate{IDD_ABOUTBOX, "About Korvel", 0, 0, 173, 167, "Courier New", 8,
                    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT, 0,
@@ -68,6 +83,9 @@ constexpr std::array kDialogs{
                    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                        DS_MODALFRAME | DS_3DLOOK | DS_CENTER | DS_SETFONT,
                    WS_EX_ACCEPTFILES | WS_EX_APPWINDOW, IDR_MAIN_MENU, kMainControls},
+    DialogTemplate{IDD_SWEEP_PROGRESS, "Sweep in progress", 69, 78, 260, 82, "Courier New", 8,
+                   WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT, 0,
+                   0, kSweepProgressControls},
 };
 
 constexpr std::array kFileMenu{

@@ -1,6 +1,6 @@
 #pragma once
-// The program's resources as data: dialog templates 100 and 102, menu 135,
-// accelerator table 136, the icons and the about-box bitmap, and the tooltip
+// The program's resources as data: dialog templates 100, 102 and 103, menu
+// 135, accelerator table 136, the icons and the about-box bitmap, and the tooltip
 // texts of the main dialog. The program hands ProgramResources() to the layer
 // (SetResourceTables); then the Find* functions of ui/resource_types.h look
 // them up by id.

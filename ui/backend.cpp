@@ -1,5 +1,6 @@
 #include "ui/backend.h"
 
+#include <chrono>
 #include <stdexcept>
 #include <utility>
 
@@ -26,7 +27,20 @@ CWnd* DialogWnd(HWND window) {
   return dialog != nullptr ? dialog->Wnd() : nullptr;
 }
 
+// The user's input to a window whose dialog waits for a modal box goes
+// nowhere; before a box is shown its owner is disabled already.
+bool Waits(HWND window) {
+  DialogPeer* dialog = window != nullptr ? window->Dialog() : nullptr;
+  return dialog != nullptr && !dialog->IsEnabled();
+}
+
 }  // namespace
+
+ULONGLONG Backend::GetTickCount() {
+  return static_cast<ULONGLONG>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now().time_since_epoch())
+                                    .count());
+}
 
 WindowPeer::WindowPeer(ControlKind kind, int id, WindowPeer* parent)
     : kind_(kind), id_(id), parent_(parent) {}
@@ -76,6 +90,7 @@ Desktop*& InstalledService<Desktop>() {
 }
 
 bool PreTranslateInput(MSG& msg) {
+  if (Waits(msg.hwnd)) return true;  // consumed: the control must not see it either
   // From the target up to its dialog, as the framework walks the window tree.
   for (HWND window = msg.hwnd; window != nullptr;
        window = window->Kind() == ControlKind::Dialog ? nullptr : window->Parent()) {
@@ -95,6 +110,7 @@ bool RouteKeyDown(HWND target, UINT virtualKey, BYTE modifiers) {
 }
 
 void SendClicked(HWND button) {
+  if (Waits(button)) return;
   if (CWnd* dialog = DialogWnd(button))
     dialog->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(button->Id()), BN_CLICKED),
                         reinterpret_cast<LPARAM>(button));
@@ -108,25 +124,30 @@ void SendKillFocus(HWND combo) {
 
 LRESULT SendNotify(HWND control, UINT code) {
   CWnd* dialog = DialogWnd(control);
-  if (dialog == nullptr) return 0;
+  if (dialog == nullptr || Waits(control)) return 0;
   NMHDR header{control, static_cast<UINT>(control->Id()), code};
   return dialog->SendMessage(WM_NOTIFY, static_cast<WPARAM>(control->Id()),
                              reinterpret_cast<LPARAM>(&header));
 }
 
 void SendMenuCommand(HWND dialog, UINT command) {
+  if (Waits(dialog)) return;
   if (CWnd* wnd = DialogWnd(dialog)) wnd->SendMessage(WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 void SendDropFiles(HWND dialog, std::vector<std::string> paths) {
   CWnd* wnd = DialogWnd(dialog);
-  if (wnd == nullptr) return;
+  if (wnd == nullptr || Waits(dialog)) return;
   DropFiles drop{std::move(paths)};
   wnd->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(&drop), 0);
 }
 
 void SendClose(HWND dialog) {
   if (CWnd* wnd = DialogWnd(dialog)) wnd->SendMessage(WM_CLOSE);
+}
+
+void SendTimer(HWND dialog, UINT_PTR id) {
+  if (CWnd* wnd = DialogWnd(dialog)) wnd->SendMessage(WM_TIMER, id);
 }
 
 UINT DragQueryFileCount(HDROP drop) {

@@ -65,6 +65,21 @@ class DialogPeer : public WindowPeer {
   virtual void SetIcon(HICON icon, bool big) = 0;
   // A tooltip control for this dialog, owned by it.
   virtual ToolTipPeer& CreateToolTip() = 0;
+  // Shows or hides the window; hiding a running dialog keeps it modal.
+  virtual void Show(bool show) = 0;
+  virtual bool IsVisible() const = 0;
+  // A timer of this window: WM_TIMER with `id` about every `elapse` ms, on
+  // the window's thread, until KillTimer. Setting an id again restarts it.
+  virtual void SetTimer(UINT_PTR id, UINT elapse) = 0;
+  virtual void KillTimer(UINT_PTR id) = 0;
+
+  // Whether RunModalLoop shows the window at once (the default), or leaves
+  // that to a later Show (a box that appears only when it is needed).
+  void SetShowOnRun(bool show) { showOnRun_ = show; }
+  bool ShowOnRun() const { return showOnRun_; }
+
+ private:
+  bool showOnRun_ = true;
 };
 
 class ListPeer : public WindowPeer {
@@ -106,6 +121,17 @@ class ButtonPeer : public WindowPeer {
   virtual void SetIcon(HICON icon) = 0;
 };
 
+class ProgressPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  virtual void SetRange(int lower, int upper) = 0;
+  virtual void SetPos(int pos) = 0;
+  virtual int GetPos() const = 0;
+  // A busy indicator that moves by itself, for work of unknown length.
+  virtual void SetMarquee(bool on) = 0;
+  virtual bool IsMarquee() const = 0;
+};
+
 class ToolTipPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
@@ -128,6 +154,9 @@ class Backend {
   virtual HWND GetFocus() = 0;
   virtual Desktop& GetDesktop() = 0;
   virtual Prompts& GetPrompts() = 0;
+  // Milliseconds of a clock that never goes back (GetTickCount64); a
+  // test's backend may keep time of its own.
+  virtual ULONGLONG GetTickCount();
 };
 
 // The installed backend; throws std::logic_error when none is.
@@ -167,7 +196,9 @@ using ScopedPrompts = ScopedService<Prompts>;
 using ScopedDesktop = ScopedService<Desktop>;
 
 // Input, from the backend's modal loop to the layer. Each does nothing when
-// the window has no layer object bound.
+// the window has no layer object bound, and the user's input (keys, clicks,
+// menu items, drops) does nothing either while the window's dialog is
+// disabled, as under a modal box: nothing reaches a window that waits.
 
 // A key press on `target` (the focused control, or the dialog). Runs the
 // layer's pre-translation: the dialogs' PreTranslateMessage, the
@@ -186,7 +217,10 @@ LRESULT SendNotify(HWND control, UINT code);
 void SendMenuCommand(HWND dialog, UINT command);
 // WM_DROPFILES with the dropped paths.
 void SendDropFiles(HWND dialog, std::vector<std::string> paths);
-// The close box (WM_CLOSE).
+// The close box (WM_CLOSE). Also for a disabled dialog: the desktop may
+// close a window that waits for its modal box.
 void SendClose(HWND dialog);
+// A timer of the dialog went off (WM_TIMER with the timer's id).
+void SendTimer(HWND dialog, UINT_PTR id);
 
 }  // namespace korvel

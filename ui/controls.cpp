@@ -16,6 +16,30 @@ Peer& Require(HWND window, const char* what) {
 
 }  // namespace
 
+// CProgressCtrl
+
+bool CProgressCtrl::AcceptsPeer(const WindowPeer& peer) const {
+  return peer.Kind() == ControlKind::ProgressBar && dynamic_cast<const ProgressPeer*>(&peer) != nullptr;
+}
+ProgressPeer& CProgressCtrl::Peer() const { return Require<ProgressPeer>(m_hWnd, "progress bar"); }
+
+void CProgressCtrl::SetRange32(int nLower, int nUpper) { Peer().SetRange(nLower, nUpper); }
+
+int CProgressCtrl::SetPos(int nPos) {
+  const int before = Peer().GetPos();
+  Peer().SetPos(nPos);
+  return before;
+}
+
+int CProgressCtrl::GetPos() const { return Peer().GetPos(); }
+
+BOOL CProgressCtrl::SetMarquee(BOOL fMarqueeMode) {
+  Peer().SetMarquee(fMarqueeMode != FALSE);
+  return TRUE;
+}
+
+BOOL CProgressCtrl::IsMarquee() const { return Peer().IsMarquee() ? TRUE : FALSE; }
+
 // CListCtrl
 
 bool CListCtrl::AcceptsPeer(const WindowPeer& peer) const {

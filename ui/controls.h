@@ -10,6 +10,7 @@ namespace korvel {
 class ListPeer;
 class ComboPeer;
 class ButtonPeer;
+class ProgressPeer;
 class ToolTipPeer;
 
 // Report list: rows of text cells, at most one selected row.
@@ -96,6 +97,23 @@ class CButton : public CWnd {
  private:
   ButtonPeer& Peer() const;
   HICON icon_ = nullptr;
+};
+
+// Progress bar: a position within a range, or a busy indicator (marquee).
+class CProgressCtrl : public CWnd {
+ public:
+  void SetRange32(int nLower, int nUpper);
+  int SetPos(int nPos);  // returns the position before
+  int GetPos() const;
+  // On: a busy indicator moving by itself; off: the position shows again.
+  BOOL SetMarquee(BOOL fMarqueeMode);
+  BOOL IsMarquee() const;
+
+ protected:
+  bool AcceptsPeer(const WindowPeer& peer) const override;
+
+ private:
+  ProgressPeer& Peer() const;
 };
 
 // One tooltip control with one tool per control window.

@@ -58,6 +58,7 @@ INT_PTR CDialog::DoModal() {
   const bool disableOwner = owner != nullptr && owner->IsWindowEnabled();
   DialogPeer& peer = backend.CreateDialogWindow(*m_lpDialogTemplate, owner ? owner->m_hWnd : nullptr);
   Attach(&peer);
+  peer.SetShowOnRun(ShowsWhenRun() != FALSE);
   if (disableOwner) owner->EnableWindow(FALSE);
 
   // Undone however the dialog ends, a failing test step included.

@@ -47,9 +47,14 @@ class CDialog : public CWnd {
   BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
   const DialogTemplate* GetTemplate() const { return m_lpDialogTemplate; }
+  // Whether EndDialog has been called since DoModal began.
+  BOOL IsEnding() const { return ended_ ? TRUE : FALSE; }
 
  protected:
   virtual void DoDataExchange(CDataExchange* pDX);
+  // FALSE: DoModal runs the dialog hidden, and the dialog shows itself
+  // (ShowWindow) when it wants to be seen.
+  virtual BOOL ShowsWhenRun() const { return TRUE; }
   // The window that owns the running dialog: the parent, else the main window
   // (when that is not this dialog), else none.
   CWnd* PreModal();

@@ -10,6 +10,7 @@
 //     ON_NOTIFY(NM_DBLCLK, IDC_RESULTS, OnDblclkResults)    void ...(NMHDR*, LRESULT*)
 //     ON_WM_DROPFILES()                                     void OnDropFiles(HDROP)
 //     ON_WM_CLOSE()                                         void OnClose()
+//     ON_WM_TIMER()                                         void OnTimer(UINT_PTR)
 //     ON_MESSAGE(message, OnSomething)                      LRESULT ...(WPARAM, LPARAM)
 //   END_MESSAGE_MAP()
 #include <concepts>
@@ -86,6 +87,19 @@ constexpr MessageMapEntry CloseEntry() {
 }
 
 template <class T, auto F>
+LRESULT TimerHandler(CWnd& self, WPARAM wParam, LPARAM) {
+  std::invoke(F, static_cast<T&>(self), static_cast<UINT_PTR>(wParam));
+  return 0;
+}
+
+template <class T, auto F>
+constexpr MessageMapEntry TimerEntry() {
+  static_assert(std::is_invocable_r_v<void, decltype(F), T&, UINT_PTR>,
+                "handler must be void OnTimer(UINT_PTR)");
+  return {WM_TIMER, 0, 0, &TimerHandler<T, F>};
+}
+
+template <class T, auto F>
 constexpr MessageMapEntry RawEntry(UINT message) {
   static_assert(std::is_invocable_r_v<LRESULT, decltype(F), T&, WPARAM, LPARAM>,
                 "handler must be LRESULT (WPARAM, LPARAM)");
@@ -129,5 +143,6 @@ constexpr MessageMapEntry RawEntry(UINT message) {
 #define ON_WM_DROPFILES() \
   ::korvel::message_map_detail::DropFilesEntry<ThisClass, &ThisClass::OnDropFiles>(),
 #define ON_WM_CLOSE() ::korvel::message_map_detail::CloseEntry<ThisClass, &ThisClass::OnClose>(),
+#define ON_WM_TIMER() ::korvel::message_map_detail::TimerEntry<ThisClass, &ThisClass::OnTimer>(),
 #define ON_MESSAGE(message, memberFxn) \
   ::korvel::message_map_detail::RawEntry<ThisClass, KORVEL_HANDLER(memberFxn)>((message)),

@@ -19,6 +19,7 @@ enum class ControlKind {
   ComboBox,    // drop-down list with an edit field
   PushButton,  // text or icon push button
   CheckBox,    // automatic two-state check box
+  ProgressBar, // common controls' progress bar
   ToolTip,     // created at run time, not in templates
 };
 

@@ -26,6 +26,8 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using INT_PTR = std::intptr_t;
+using UINT_PTR = std::uintptr_t;
+using ULONGLONG = std::uint64_t;
 // A window handle is the backend's peer of the window.
 using HWND = WindowPeer*;
 // Cursors are named by their standard ids (IDC_ARROW, IDC_WAIT).
@@ -49,6 +51,7 @@ inline constexpr UINT WM_KEYFIRST = 0x0100;
 inline constexpr UINT WM_KEYLAST = 0x0109;
 inline constexpr UINT WM_INITDIALOG = 0x0110;
 inline constexpr UINT WM_COMMAND = 0x0111;
+inline constexpr UINT WM_TIMER = 0x0113;
 inline constexpr UINT WM_DROPFILES = 0x0233;
 
 // Notification codes: HIWORD(wParam) of WM_COMMAND, NMHDR::code of WM_NOTIFY.
@@ -150,8 +153,14 @@ inline constexpr DWORD BS_MULTILINE = 0x2000;
 inline constexpr DWORD SS_LEFT = 0x0000;
 inline constexpr DWORD SS_WHITERECT = 0x0006;
 inline constexpr DWORD SS_BITMAP = 0x000E;
+inline constexpr DWORD SS_NOPREFIX = 0x0080;
 inline constexpr DWORD SS_CENTERIMAGE = 0x0200;
 inline constexpr DWORD SS_SUNKEN = 0x1000;
+// A path too long for the label loses its middle to an ellipsis.
+inline constexpr DWORD SS_PATHELLIPSIS = 0x8000;
+// Progress bar styles.
+inline constexpr DWORD PBS_SMOOTH = 0x0001;
+inline constexpr DWORD PBS_MARQUEE = 0x0008;
 // Combo box styles.
 inline constexpr DWORD CBS_DROPDOWN = 0x0002;
 inline constexpr DWORD CBS_AUTOHSCROLL = 0x0040;
@@ -195,6 +204,8 @@ inline constexpr UINT BIF_VALIDATE = 0x0020;
 // Shell: ShellExecute results of 32 and below are failures.
 inline constexpr INT_PTR SE_ERR_FNF = 2;
 inline constexpr INT_PTR SE_ERR_NOASSOC = 31;
+inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOW = 5;
 
 }  // namespace korvel

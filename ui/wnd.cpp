@@ -76,6 +76,42 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
   return previous;
 }
 
+namespace {
+
+DialogPeer* AsDialog(HWND window) {
+  return window != nullptr && window->Kind() == ControlKind::Dialog ? static_cast<DialogPeer*>(window)
+                                                                      : nullptr;
+}
+
+}  // namespace
+
+BOOL CWnd::ShowWindow(int command) {
+  DialogPeer* dialog = AsDialog(m_hWnd);
+  if (dialog == nullptr) return FALSE;
+  const bool was = dialog->IsVisible();
+  dialog->Show(command != SW_HIDE);
+  return was ? TRUE : FALSE;
+}
+
+BOOL CWnd::IsWindowVisible() const {
+  DialogPeer* dialog = AsDialog(m_hWnd);
+  return dialog != nullptr && dialog->IsVisible() ? TRUE : FALSE;
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse) {
+  DialogPeer* dialog = AsDialog(m_hWnd);
+  if (dialog == nullptr || nIDEvent == 0) return 0;
+  dialog->SetTimer(nIDEvent, nElapse);
+  return nIDEvent;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
+  DialogPeer* dialog = AsDialog(m_hWnd);
+  if (dialog == nullptr) return FALSE;
+  dialog->KillTimer(nIDEvent);
+  return TRUE;
+}
+
 int CWnd::MessageBox(const std::string& text, const std::string& caption, UINT type) {
   return CurrentPrompts().MessageBox(m_hWnd, text, caption, type);
 }

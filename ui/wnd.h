@@ -43,6 +43,14 @@ class CWnd {
   // icon set before.
   HICON SetIcon(HICON icon, BOOL bigIcon);
 
+  // A dialog window's visibility (SW_SHOW, SW_HIDE); returns whether it was
+  // visible before.
+  BOOL ShowWindow(int command);
+  BOOL IsWindowVisible() const;
+  // A timer of a dialog window: WM_TIMER with nIDEvent about every nElapse ms.
+  UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse);
+  BOOL KillTimer(UINT_PTR nIDEvent);
+
   // A message box owned by this window; returns IDOK, IDYES, IDNO...
   int MessageBox(const std::string& text, const std::string& caption = "Error",
                  UINT type = MB_OK);

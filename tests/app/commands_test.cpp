@@ -1,5 +1,6 @@
 // The commands: sweeping files and folders (by dialog and by drop), the clear
 // buttons, the manual and the about box.
+#include "app/sweep_engine.h"
 #include "tests/app/app_scenario.h"
 
 namespace korvel::testing {
@@ -174,6 +175,151 @@ TEST_F(Commands, EveryCommandOfTheTableRuns) {
   EXPECT_EQ(Main().List(IDC_RESULTS).GetItemCount(), 0);
   EXPECT_EQ(ui.desktop().OpenedPaths().size(), 2u);
   EXPECT_EQ(ui.desktop().Sounds().size(), 2u);
+}
+
+
+// --- Long sweeps: the progress box, Cancel and closing, on an engine the script drives ---
+
+// Hands files to the window's sink when a step says so; finished when told.
+class ScriptedEngine {
+ public:
+  struct Sweep final : WindowSweep {
+    explicit Sweep(ScriptedEngine& e) : engine(e) {}
+    void Start() override { ++engine.starts; }
+    void Cancel() override { engine.cancelled = engine.progress.finished = true; }
+    void Wait() override {}
+    SweepProgress Progress() const override { return engine.progress; }
+    std::string CurrentFile() const override { return "/now/being/read.txt"; }
+    ScriptedEngine& engine;
+  };
+
+  void File(const std::string& location, const Texts& addresses) {
+    for (const std::string& address : addresses) sink->AddResultRow(address, location);
+    sink->FileSwept(location);
+    ++progress.files_swept;
+    progress.rows += addresses.size();
+  }
+
+  RowSink* sink = nullptr;
+  std::vector<SweepInput> inputs;
+  SweepProgress progress{.files_found = 3};
+  int starts = 0;
+  bool cancelled = false;
+};
+
+class LongSweep : public AppScenario {
+ protected:
+  void SetUp() override {
+    AppScenario::SetUp();
+    previous_ = SetWindowSweepFactory([this](std::vector<SweepInput> inputs, RowSink& sink) {
+      engine.inputs = std::move(inputs);
+      engine.sink = &sink;
+      return std::make_unique<ScriptedEngine::Sweep>(engine);
+    });
+  }
+  void TearDown() override {
+    SetWindowSweepFactory(std::move(previous_));
+    AppScenario::TearDown();
+  }
+  static HeadlessDialog& MainOf(HeadlessDialog& box) { return *dynamic_cast<HeadlessDialog*>(box.Parent()); }
+
+  ScriptedEngine engine;
+
+ private:
+  WindowSweepFactory previous_;
+};
+
+TEST_F(LongSweep, TheBoxShowsAfter400msTakesNoCommandAndCancelKeepsTheRowsAndTheHistories) {
+  const std::string folder = MakeFolder("site");
+  const std::string other = WriteFile("other.htm", kPage);
+  ui.Type(IDC_KEYWORDS, "Key").Drop({folder})
+      .Meanwhile([&](HeadlessDialog& box) {
+        EXPECT_EQ(box.Id(), IDD_SWEEP_PROGRESS);
+        EXPECT_FALSE(box.IsVisible());
+        EXPECT_FALSE(MainOf(box).IsEnabled());
+        // Input to the waiting window goes nowhere, now and after the sweep.
+        HeadlessDialog& main = MainOf(box);
+        EXPECT_TRUE(RouteKeyDown(main.Item(IDC_KEYWORDS), VK_ESCAPE, 0));
+        SendClicked(main.Item(IDC_REMOVE_ALL));
+        SendMenuCommand(&main, ID_SWEEP_FILE);
+        SendDropFiles(&main, {other});
+        engine.File("/site/a.htm", {"http://a.example/", "http://b.example/"});
+      })
+      .Wait(300)
+      .Meanwhile([&](HeadlessDialog& box) {
+        EXPECT_FALSE(box.WasShown());
+        EXPECT_EQ(MainOf(box).List(IDC_RESULTS).GetItemCount(), 2) << "the list grows meanwhile";
+      })
+      .Wait(100)
+      .Then([&](HeadlessDialog& box) {
+        EXPECT_TRUE(box.IsVisible());
+        EXPECT_EQ(box.GetText(), "Sweep in progress");
+        EXPECT_EQ(box.Item(IDC_SWEEP_TARGET)->GetText(), folder + kSeparator);
+        EXPECT_EQ(box.Item(IDC_SWEEP_FILES)->GetText(), "Files: 1 of 3");
+        EXPECT_EQ(box.Item(IDC_SWEEP_ADDRESSES)->GetText(), "Addresses: 2");
+        EXPECT_EQ(box.Item(IDC_SWEEP_CURRENT)->GetText(), "/now/being/read.txt");
+        EXPECT_TRUE(box.Progress(IDC_SWEEP_PROGRESS).IsMarquee()) << "busy while the walk runs";
+        EXPECT_EQ(ui.Focused(), box.Item(IDCANCEL));
+        engine.File("/site/b.htm", {"http://c.example/"});
+        engine.progress.walk_done = true;
+        engine.progress.bytes_found = 400;
+        engine.progress.bytes_read = 100;
+      })
+      .Wait(50)
+      .Then([&](HeadlessDialog& box) {
+        EXPECT_FALSE(box.Progress(IDC_SWEEP_PROGRESS).IsMarquee());
+        EXPECT_EQ(box.Progress(IDC_SWEEP_PROGRESS).GetPos(), 250);
+      })
+      .Press(VK_F12).Press(VK_F3)  // the main window's keys do nothing in the box
+      .Press(VK_ESCAPE)
+      .Press(VK_ESCAPE);
+  RunProgram();
+  EXPECT_EQ(engine.starts, 1);
+  ASSERT_EQ(engine.inputs.size(), 1u);
+  EXPECT_EQ(engine.inputs[0].kind, SweepInput::Kind::Folder);
+  EXPECT_EQ(engine.inputs[0].options.keywords, "Key");
+  EXPECT_TRUE(engine.cancelled);
+  EXPECT_EQ(ui.LastClosed(IDD_SWEEP_PROGRESS).ShownAt(), 400);
+  EXPECT_EQ(Column(Main(), 0), (Texts{"http://a.example/", "http://b.example/", "http://c.example/"}));
+  EXPECT_EQ(Main().Combo(IDC_KEYWORDS).Items(), (Texts{"Key"})) << "a cancelled sweep enters its fields too";
+  EXPECT_EQ(ui.desktop().Sounds(), (std::vector<UINT>{MB_ICONASTERISK}));
+  EXPECT_EQ(ui.desktop().GetCursor(), IDC_ARROW);
+  EXPECT_TRUE(ui.prompts().FileDialogs().empty());
+}
+
+TEST_F(LongSweep, ASweepThatEndsWithin400msShowsNoBox) {
+  const std::string page = WriteFile("page.htm", kPage);
+  ui.Drop({page})
+      .Meanwhile([&](HeadlessDialog&) { engine.File(page, kPageAddresses); })
+      .Wait(350)
+      .Meanwhile([&](HeadlessDialog&) { engine.progress.finished = true; })
+      .Wait(100)
+      .Press(VK_ESCAPE);
+  RunProgram();
+  EXPECT_EQ(engine.inputs.at(0).kind, SweepInput::Kind::File);
+  EXPECT_FALSE(ui.LastClosed(IDD_SWEEP_PROGRESS).WasShown());
+  EXPECT_FALSE(engine.cancelled);
+  EXPECT_EQ(Column(Main(), 0), kPageAddresses);
+  EXPECT_EQ(ui.desktop().Sounds().size(), 1u);
+}
+
+TEST_F(LongSweep, ClosingTheWindowOrCtrlQDuringASweepCancelsItThenSavesTheSettings) {
+  const std::string folder = MakeFolder("site");
+  ui.Type(IDC_EXTENSIONS, "htm").Drop({folder}).Wait(500).Then([this](HeadlessDialog& box) {
+    SendClose(box.Parent());  // the desktop closes the waiting window
+    EXPECT_EQ(StoredText("cboExtensions"), "htm|") << "saved before the message returns: a logout ends the program then";
+  });
+  RunProgram();
+  EXPECT_TRUE(engine.cancelled);
+  EXPECT_EQ(StoredText("cboExtensions"), "htm|");
+  EXPECT_TRUE(ui.desktop().Sounds().empty()) << "the program ends instead";
+
+  // Ctrl+Q in the box, the main window's Exit key, does the same.
+  engine = ScriptedEngine{};
+  ui.Type(IDC_KEYWORDS, "again").Drop({folder}).Wait(500).Press('Q', FCONTROL);
+  RunProgram();
+  EXPECT_TRUE(engine.cancelled);
+  EXPECT_EQ(StoredText("cboKeywords"), "again||") << "above the empty text of the first run";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,11 +17,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 
 #include "app/korvel_main.h"
+#include "app/sweep_engine.h"
 #include "korvel_version.h"
 #include "res/resource.h"
 #include "res/templates.h"
@@ -62,6 +65,33 @@ class MainWindowTest : public QObject {
 
   void WriteFile(const QString& name, const std::string& bytes) {
     std::ofstream(Path(name), std::ios::binary) << bytes;
+  }
+
+  // `folders` x `files` small files, each with one address of its own;
+  // returns the addresses in walk order.
+  std::vector<std::string> MakeTree(const QString& name, int folders, int files) {
+    std::vector<std::string> addresses;
+    char leaf[32];
+    for (int d = 0; d < folders; ++d) {
+      std::snprintf(leaf, sizeof leaf, "/d%03d", d);
+      const std::string folder = Path(name) + leaf;
+      std::filesystem::create_directories(folder);
+      for (int f = 0; f < files; ++f) {
+        std::snprintf(leaf, sizeof leaf, "/f%04d.txt", f);
+        const std::string address = "http://h.example/" + std::to_string(d) + "/" + std::to_string(f);
+        // Sizes that differ, so the workers finish out of order.
+        std::ofstream(folder + leaf, std::ios::binary)
+            << std::string(static_cast<std::size_t>((f * 7919) % 5000), ' ') << address << "\n";
+        addresses.push_back(address);
+      }
+    }
+    return addresses;
+  }
+
+  static std::vector<std::string> ListedAddresses() {
+    std::vector<std::string> listed;
+    for (int row = 0; row < List()->Model()->RowCount(); ++row) listed.push_back(List()->Model()->Cell(row, 0));
+    return listed;
   }
 
   std::string StoredSettings() const { return ReadAll(Path("config/Tessaly/Korvel.reg")); }
@@ -367,6 +397,63 @@ class MainWindowTest : public QObject {
       QCOMPARE(List()->Model()->RowCount(), rows);
       QCOMPARE(desktop_->Sounds(), std::vector<UINT>{MB_ICONASTERISK});
     });
+  }
+
+  void ALongSweepShowsItsBoxAndEscapeCancelsIt() {
+    const std::vector<std::string> all = MakeTree("big", 100, 200);
+    RunProgram([&] {
+      prompts_->AnswerFolderDialog(Path("big"));
+      QWidget* box = nullptr;
+      qint64 shownAfter = -1;
+      int rowsBehindTheBox = 0;
+      QElapsedTimer clock;
+      QTimer poll;
+      QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (box != nullptr || modal == nullptr || !modal->isVisible() ||
+            modal->windowTitle() != QString("Sweep in progress"))
+          return;
+        box = modal;
+        shownAfter = clock.elapsed();
+        rowsBehindTheBox = List()->Model()->RowCount();
+        QTest::keyClick(box->windowHandle(), Qt::Key_Escape);
+      });
+      poll.start(20);
+      clock.start();
+      Press(List(), Qt::Key_F4);  // back when the sweep has ended
+      poll.stop();
+      QVERIFY(box != nullptr);
+      QVERIFY(shownAfter >= 400);
+      QVERIFY2(clock.elapsed() - shownAfter < 5000, "Escape ends the sweep at once");
+      const std::vector<std::string> listed = ListedAddresses();
+      QVERIFY(listed.size() < all.size());
+      QVERIFY(listed.size() >= static_cast<std::size_t>(rowsBehindTheBox));
+      QVERIFY(std::equal(listed.begin(), listed.end(), all.begin()));
+      QCOMPARE(desktop_->Sounds(), std::vector<UINT>{MB_ICONASTERISK});
+      QVERIFY(Main().IsEnabled());
+      QVERIFY2(!Main().EndRequested(), "Escape in the box cancels the sweep, not the program");
+    });
+  }
+
+  void RowsComeInWalkOrderWhateverTheThreads_data() {
+    QTest::addColumn<unsigned>("threads");
+    QTest::newRow("2 threads") << 2u;
+    QTest::newRow("3 threads") << 3u;
+  }
+
+  void RowsComeInWalkOrderWhateverTheThreads() {
+    QFETCH(unsigned, threads);
+    const std::vector<std::string> all = MakeTree("order", 12, 50);
+    const WindowSweepFactory before =
+        SetWindowSweepFactory([threads](std::vector<SweepInput> inputs, RowSink& sink) {
+          return MakeEngineSweep(std::move(inputs), sink, SweepJobOptions{.threads = threads});
+        });
+    RunProgram([&] {
+      prompts_->AnswerFolderDialog(Path("order"));
+      Press(List(), Qt::Key_F4);
+      QCOMPARE(ListedAddresses(), all);
+    });
+    SetWindowSweepFactory(before);
   }
 
   void RowsKeepAndExportTheirExactBytes() {

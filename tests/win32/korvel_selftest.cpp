@@ -36,6 +36,11 @@ constexpr char kSettingsKey[] = "Software\\Tessaly\\Korvel";
 // "café" with the euro sign instead of the e: a name in the ANSI code page
 // (1252) whose byte means another character in Latin-1.
 constexpr char kAnsiName[] = "caf\x80.txt";
+constexpr int kBigFolders = 20;
+constexpr int kBigFiles = 2000;
+
+// Beside the fixture folder, so the other sweeps do not see it.
+std::string BigFolder(const std::string& folder) { return folder.substr(0, folder.size() - 1) + "-big\\"; }
 
 class Tally {
  public:
@@ -194,10 +199,13 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 // With KORVEL_SELFTEST_HOLD_MS set, the window stays as it is for that long,
-// painting but taking no step, so tools/win32-screenshot can take its picture.
-void HoldForScreenshot() {
+// painting but taking no step, so tools/win32-screenshot can take its picture:
+// after the folder sweep, or with KORVEL_SELFTEST_HOLD_AT=box while the sweep
+// box of the large folder is up.
+void HoldForScreenshot(const std::string& where) {
   const char* hold = std::getenv("KORVEL_SELFTEST_HOLD_MS");
-  if (hold == nullptr) return;
+  const char* at = std::getenv("KORVEL_SELFTEST_HOLD_AT");
+  if (hold == nullptr || where != (at != nullptr ? at : "main")) return;
   std::printf("holding for a screenshot\n");
   std::fflush(stdout);
   const ::DWORD until = GetTickCount() + static_cast<::DWORD>(std::atoi(hold));
@@ -270,6 +278,7 @@ class SelfTest {
   void Build(TimerScript& script);
   void MainShown(::HWND dialog) { main_ = dialog; }
   void AboutShown(::HWND dialog) { about_ = dialog; }
+  void BoxShown(::HWND dialog) { box_ = dialog; }
   const std::vector<std::string>& KeywordsAtClose() const { return keywordsAtClose_; }
 
  private:
@@ -285,7 +294,9 @@ class SelfTest {
   std::string folder_;  // ends with "\"
   ::HWND main_ = nullptr;
   ::HWND about_ = nullptr;
+  ::HWND box_ = nullptr;  // the sweep box of the latest sweep
   int rows_ = 0;
+  std::size_t sounds_ = 0;
   int fileRows_ = 0;
   std::vector<std::string> keywordsAtClose_;
 };
@@ -359,6 +370,9 @@ void SelfTest::CheckWindow() {
   t_.Equal(Text(Item(IDC_EXTENSIONS)), NormalizeExtensions("htm, txt"), "the extension field");
 }
 
+// A sweep runs behind its box, with the main window disabled until it ends.
+bool MainTakesInput(::HWND main) { return main != nullptr && IsWindowEnabled(main) != FALSE; }
+
 void SelfTest::Build(TimerScript& s) {
   s.Step("the window as it opens", [this] { CheckWindow(); })
       .Step("focus the keyword field",
@@ -369,6 +383,7 @@ void SelfTest::Build(TimerScript& s) {
               prompts_.AnswerFileDialog(Path("a.txt"));
             })
       .Press(VK_F3)
+      .Until("the sweep has ended", [this] { return MainTakesInput(main_); })
       .Step("F3 swept one file",
             [this] {
               fileRows_ = Rows(List());
@@ -387,6 +402,7 @@ void SelfTest::Build(TimerScript& s) {
               prompts_.AnswerFolderDialog(folder_.substr(0, folder_.size() - 1));
             })
       .Press(VK_F4)
+      .Until("the sweep has ended", [this] { return MainTakesInput(main_); })
       .Step("F4 swept the folder",
             [this] {
               const int now = Rows(List());
@@ -398,7 +414,7 @@ void SelfTest::Build(TimerScript& s) {
               SelectRow(List(), 0);
               FocusKeywords();
             })
-      .Step("hold for a screenshot", [] { HoldForScreenshot(); })
+      .Step("hold for a screenshot", [] { HoldForScreenshot("main"); })
       .Press(VK_F11)
       .Step("F11 removed the selected row",
             [this] {
@@ -424,6 +440,7 @@ void SelfTest::Build(TimerScript& s) {
               t_.Equal(ReadFile(Path("out.txt")), expected, "the export holds the addresses");
               DropFiles(main_, {Path("a.txt"), Path("sub\\b.htm")});
             })
+      .Until("the sweep has ended", [this] { return MainTakesInput(main_); })
       .Step("the drop swept its first file",
             [this] {
               t_.Equal(Rows(List()), rows_ + fileRows_, "only the first dropped file is swept");
@@ -431,6 +448,7 @@ void SelfTest::Build(TimerScript& s) {
               rows_ += fileRows_;
               DropFiles(main_, {Path(kAnsiName)});
             })
+      .Until("the sweep has ended", [this] { return MainTakesInput(main_); })
       .Step("a dropped file whose name is not ASCII",
             [this] {
               // Names are ANSI bytes end to end: the drop must find this file.
@@ -450,6 +468,39 @@ void SelfTest::Build(TimerScript& s) {
               const auto& opened = desktop_.OpenedPaths();
               t_.Check(!opened.empty() && opened.back().verb == "explore" && opened.back().path == folder_,
                        "a right double-click explores the row's folder");
+              rows_ = Rows(List());
+              sounds_ = desktop_.Sounds().size();
+              box_ = nullptr;
+              prompts_.AnswerFolderDialog(BigFolder(folder_));
+            })
+      .Press(VK_F4)
+      .Until("the sweep box shows", [this] { return box_ != nullptr && IsWindowVisible(box_); }, 400)
+      .Step("a long sweep shows its box",
+            [this] {
+              t_.Check(box_ != nullptr && IsWindowVisible(box_), "the sweep box is up");
+              if (box_ == nullptr) return;
+              t_.Equal(Text(box_), std::string("Sweep in progress"), "the box's caption");
+              t_.Equal(Text(GetDlgItem(box_, IDC_SWEEP_TARGET)), BigFolder(folder_), "it names the folder");
+              t_.Check(Text(GetDlgItem(box_, IDC_SWEEP_FILES)).rfind("Files: ", 0) == 0, "it counts the files");
+              t_.Equal(ClassName(GetDlgItem(box_, IDC_SWEEP_PROGRESS)), std::string("msctls_progress32"),
+                       "a progress bar of the common controls");
+              t_.Check(GetFocus() == GetDlgItem(box_, IDCANCEL) && Text(GetFocus()) == "Cancel",
+                       "the focus is on its Cancel button");
+              t_.Check(!IsWindowEnabled(main_), "the main window waits");
+              HoldForScreenshot("box");
+            })
+      .Press(VK_ESCAPE)
+      .Until("the sweep has ended", [this] { return MainTakesInput(main_); })
+      .Step("Escape cancelled the sweep",
+            [this] {
+              const int added = Rows(List()) - rows_;
+              t_.Check(added >= 0 && added < kBigFiles, "the sweep stopped early (" + std::to_string(added) + " rows)");
+              t_.Check(added == 0 || Cell(List(), rows_, 1).rfind(BigFolder(folder_) + "d00\\", 0) == 0,
+                       "its rows, the first files first");
+              t_.Check(box_ == nullptr || !IsWindow(box_), "the box is gone");
+              t_.Equal(desktop_.Sounds().size(), sounds_ + 1, "the sound after the cancelled sweep");
+              t_.Check(IsWindowVisible(main_) != FALSE, "Escape in the box leaves the program running");
+              rows_ += added;
               FocusKeywords();
             })
       .Press(VK_F1)
@@ -514,6 +565,16 @@ int Run(char** argv) {
   WriteFile(folder + "a.txt", "http://a.example/one\r\nwrite to bob@b.example\r\n");
   WriteFile(folder + "sub\\b.htm", "<a href=\"page.htm\">page</a>\r\n");
   WriteFile(folder + kAnsiName, "http://c.example/\r\n");
+  // A folder large enough for a sweep to show its box.
+  const std::string filler(20000, ' ');
+  for (int d = 0; d < kBigFolders; ++d) {
+    const std::string sub = BigFolder(folder) + "d" + (d < 10 ? "0" : "") + std::to_string(d);
+    CreateDirectoryA(BigFolder(folder).c_str(), nullptr);
+    CreateDirectoryA(sub.c_str(), nullptr);
+    for (int f = 0; f < kBigFiles / kBigFolders; ++f)
+      WriteFile(sub + "\\f" + std::to_string(1000 + f) + ".txt",
+                filler + "http://big.example/" + std::to_string(d) + "/" + std::to_string(f) + "\r\n");
+  }
 
   // The user's settings are put back afterwards; the run starts from known ones.
   const char* names[] = {"cboKeywords", "cboExtensions", "chkLocal"};
@@ -534,6 +595,10 @@ int Run(char** argv) {
     win32::Win32Backend backend;
     backend.onDialogShown = [&](DialogPeer& dialog) {
       auto window = static_cast<::HWND>(win32::NativeWindow(&dialog));
+      if (dialog.Id() == IDD_SWEEP_PROGRESS) {
+        test.BoxShown(window);
+        return;
+      }
       if (dialog.Id() == IDD_ABOUTBOX) {
         test.AboutShown(window);
         return;
@@ -568,6 +633,13 @@ int Run(char** argv) {
   for (int i = 0; i < 3; ++i) WriteValue(names[i], saved[i]);
   for (const char* name : {"a.txt", "out.txt", "sub\\b.htm", kAnsiName}) DeleteFileA((folder + name).c_str());
   RemoveDirectoryA((folder + "sub").c_str());
+  for (int d = 0; d < kBigFolders; ++d) {
+    const std::string sub = BigFolder(folder) + "d" + (d < 10 ? "0" : "") + std::to_string(d);
+    for (int f = 0; f < kBigFiles / kBigFolders; ++f)
+      DeleteFileA((sub + "\\f" + std::to_string(1000 + f) + ".txt").c_str());
+    RemoveDirectoryA(sub.c_str());
+  }
+  RemoveDirectoryA(BigFolder(folder).c_str());
   RemoveDirectoryA(folder.c_str());
   tally.Report();
   return tally.Failed() == 0 ? 0 : 1;

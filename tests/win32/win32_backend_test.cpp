@@ -11,6 +11,7 @@
 #include "res/templates.h"
 #include "timer_script.h"
 #include "ui/win32/win32_backend.h"
+#include "ui/win32/win32_peers.h"
 #include "ui/win32/windows_api.h"
 
 namespace korvel {
@@ -171,6 +172,16 @@ TEST_F(Win32DialogTest, ControlsKeepWhatTheLayerPutsInThem) {
   EXPECT_TRUE(list.SetItemText(0, 0, address));
   EXPECT_TRUE(list.SetItemText(0, 1, longLocation));
   EXPECT_EQ(list.InsertItem(99, "second"), 1);  // past the end appends
+  // An owner-data list: the control counts the rows and asks for the cells.
+  EXPECT_NE(Style(Native(&list)) & LVS_OWNERDATA, 0);
+  static_cast<win32::Win32List&>(list).SyncCount();
+  EXPECT_EQ(SendMessageA(Native(&list), LVM_GETITEMCOUNT, 0, 0), 2);
+  char shown[64] = {};
+  LVITEMA cell{};
+  cell.pszText = shown;
+  cell.cchTextMax = sizeof shown;
+  SendMessageA(Native(&list), LVM_GETITEMTEXTA, 0, reinterpret_cast<::LPARAM>(&cell));
+  EXPECT_EQ(std::string(shown), address);
   EXPECT_EQ(list.GetItemText(0, 0), address);
   EXPECT_EQ(list.GetItemText(0, 1), longLocation);
   EXPECT_EQ(list.GetItemText(5, 0), "");
@@ -208,6 +219,36 @@ TEST_F(Win32DialogTest, ControlsKeepWhatTheLayerPutsInThem) {
   EXPECT_EQ(tips.GetToolCount(), 7);
   EXPECT_EQ(tips.GetToolText(&exit), "Exit (Ctrl+Q or Escape)");
   EXPECT_EQ(tips.GetToolText(dialog.Item(IDC_CLEAR_EXTENSIONS)), "Clear Extensions");
+}
+
+TEST_F(Win32DialogTest, TheSweepBoxHasAProgressBarPathLabelsAndATimer) {
+  DialogPeer& box = Create(IDD_SWEEP_PROGRESS);
+  EXPECT_FALSE(box.IsVisible());
+  EXPECT_EQ(box.GetText(), "Sweep in progress");
+  EXPECT_NE(Style(Native(box.Item(IDC_SWEEP_CURRENT))) & SS_PATHELLIPSIS, 0);
+  EXPECT_EQ(box.Item(IDCANCEL)->GetText(), "Cancel");
+  auto& bar = static_cast<ProgressPeer&>(*box.Item(IDC_SWEEP_PROGRESS));
+  EXPECT_EQ(ClassName(Native(&bar)), "msctls_progress32");
+  bar.SetRange(0, 1000);
+  bar.SetPos(250);
+  EXPECT_EQ(bar.GetPos(), 250);
+  bar.SetMarquee(true);
+  EXPECT_TRUE(bar.IsMarquee());
+  bar.SetMarquee(false);
+  EXPECT_FALSE(bar.IsMarquee());
+  box.Show(true);
+  EXPECT_TRUE(box.IsVisible());
+  // The timer's WM_TIMER reaches the window's thread.
+  box.SetTimer(7, 10);
+  ::MSG msg{};
+  bool ticked = false;
+  const ::DWORD until = GetTickCount() + 5000;
+  while (!ticked && GetTickCount() < until) {
+    if (PeekMessageA(&msg, Native(&box), WM_TIMER, WM_TIMER, PM_REMOVE)) ticked = msg.wParam == 7;
+    else Sleep(5);
+  }
+  box.KillTimer(7);
+  EXPECT_TRUE(ticked);
 }
 
 TEST_F(Win32DialogTest, AboutBoxShowsTheBannerAboveItsButton) {

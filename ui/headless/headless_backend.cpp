@@ -1,6 +1,8 @@
 #include "ui/headless/headless_backend.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace korvel::headless {
 namespace {
@@ -122,13 +124,80 @@ void HeadlessBackend::RunModalLoop(HeadlessDialog& dialog) {
     std::vector<HeadlessDialog*>& running;
     ~Pop() { running.pop_back(); }
   } pop{running_};
+  if (dialog.ShowOnRun()) dialog.Show(true);
+  // Ticks without time: a real sweep behind the dialog still takes real
+  // time, so the loop gives it some and gives up after a generous while.
+  const auto idleLimit = std::chrono::steady_clock::now() + std::chrono::minutes(2);
   while (!dialog.Ended()) {
+    if (HasTimers(dialog) && (steps_.empty() || (!dialog.IsVisible() && !steps_.front().reachesHidden))) {
+      if (std::chrono::steady_clock::now() > idleLimit)
+        Fail("dialog " + std::to_string(dialog.Id()) + " never ended");
+      Tick(dialog);
+      if (!dialog.Ended()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      continue;
+    }
     if (steps_.empty())
       Fail("dialog " + std::to_string(dialog.Id()) + " is still open after the last step");
     Step step = std::move(steps_.front());
     steps_.pop_front();
     step.run(dialog);
   }
+}
+
+void HeadlessBackend::SetTimer(HeadlessDialog& dialog, UINT_PTR id, UINT elapse) {
+  KillTimer(dialog, id);
+  const UINT period = elapse == 0 ? 1 : elapse;
+  timers_.push_back({&dialog, id, period, now_ + period});
+}
+
+void HeadlessBackend::KillTimer(HeadlessDialog& dialog, UINT_PTR id) {
+  std::erase_if(timers_, [&](const Timer& t) { return t.dialog == &dialog && t.id == id; });
+}
+
+void HeadlessBackend::KillTimers(HeadlessDialog& dialog) {
+  std::erase_if(timers_, [&](const Timer& t) { return t.dialog == &dialog; });
+}
+
+bool HeadlessBackend::HasTimers(const HeadlessDialog& dialog) const {
+  return std::any_of(timers_.begin(), timers_.end(),
+                     [&](const Timer& t) { return t.dialog == &dialog; });
+}
+
+void HeadlessBackend::Tick(HeadlessDialog& dialog) {
+  std::vector<UINT_PTR> ids;
+  for (const Timer& t : timers_)
+    if (t.dialog == &dialog) ids.push_back(t.id);
+  for (UINT_PTR id : ids) {
+    if (dialog.Ended()) return;
+    SendTimer(&dialog, id);
+  }
+}
+
+void HeadlessBackend::AdvanceClock(HeadlessDialog& dialog, ULONGLONG ms) {
+  const ULONGLONG until = now_ + ms;
+  for (;;) {
+    auto next = timers_.end();
+    for (auto it = timers_.begin(); it != timers_.end(); ++it)
+      if (it->due <= until && (next == timers_.end() || it->due < next->due)) next = it;
+    if (next == timers_.end() || dialog.Ended()) break;
+    now_ = next->due;
+    next->due += next->elapse;
+    SendTimer(next->dialog, next->id);
+  }
+  now_ = until;
+}
+
+HeadlessBackend& HeadlessBackend::Wait(ULONGLONG ms) {
+  Queue("wait " + std::to_string(ms) + " ms",
+        [this, ms](HeadlessDialog& dialog) { AdvanceClock(dialog, ms); });
+  steps_.back().reachesHidden = true;
+  return *this;
+}
+
+HeadlessBackend& HeadlessBackend::Meanwhile(std::function<void(HeadlessDialog&)> step) {
+  Queue("meanwhile", std::move(step));
+  steps_.back().reachesHidden = true;
+  return *this;
 }
 
 HeadlessBackend& HeadlessBackend::Queue(std::string what,

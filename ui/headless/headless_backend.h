@@ -5,6 +5,13 @@
 // that opened it) until the dialog ends. A loop that runs out of steps with
 // its dialog still open is a ScriptError, never a hang.
 //
+// Time is the backend's own: it stands still except in a Wait step, which
+// moves the clock on and fires the timers that fall due. A dialog with a
+// timer that is running hidden (a progress box before it shows) or has no
+// steps left is given timer ticks without time passing, until it ends or a
+// Wait or Meanwhile step comes; so a sweep that no test step waits for never
+// shows its box, however long it really takes.
+//
 //   HeadlessBackend ui;
 //   ui.prompts().AnswerMessageBox(IDNO);
 //   ui.Press(VK_F12).Then([](HeadlessDialog& d) { ... }).Press(VK_ESCAPE);
@@ -46,6 +53,11 @@ class HeadlessBackend : public Backend {
   // Focuses a combo box and replaces its edit text, as typing would.
   HeadlessBackend& Type(int comboId, std::string text);
   HeadlessBackend& CloseBox();
+  // Moves the clock on by `ms`, firing the timers that fall due on the way.
+  HeadlessBackend& Wait(ULONGLONG ms);
+  // Like Then, but also taken by a dialog that runs hidden: what happens
+  // behind a box before it shows.
+  HeadlessBackend& Meanwhile(std::function<void(HeadlessDialog&)> step);
   // Anything else, e.g. checks of the dialog's state between steps.
   HeadlessBackend& Then(std::function<void(HeadlessDialog&)> step);
 
@@ -68,6 +80,11 @@ class HeadlessBackend : public Backend {
   HWND GetFocus() override { return focus_; }
   Desktop& GetDesktop() override { return desktop_; }
   Prompts& GetPrompts() override;
+  ULONGLONG GetTickCount() override { return now_; }
+
+  void SetTimer(HeadlessDialog& dialog, UINT_PTR id, UINT elapse);
+  void KillTimer(HeadlessDialog& dialog, UINT_PTR id);
+  void KillTimers(HeadlessDialog& dialog);
 
   void RunModalLoop(HeadlessDialog& dialog);
   void MoveFocusTo(WindowPeer* window);
@@ -76,6 +93,13 @@ class HeadlessBackend : public Backend {
   struct Step {
     std::string what;
     std::function<void(HeadlessDialog&)> run;
+    bool reachesHidden = false;  // Wait and Meanwhile
+  };
+  struct Timer {
+    HeadlessDialog* dialog;
+    UINT_PTR id;
+    UINT elapse;
+    ULONGLONG due;
   };
   class FocusTakingPrompts;
 
@@ -84,6 +108,10 @@ class HeadlessBackend : public Backend {
   WindowPeer& Control(HeadlessDialog& dialog, int id);
   void ClickRow(HeadlessDialog& dialog, int listId, int row, UINT notification);
   void Click(WindowPeer& control);
+  bool HasTimers(const HeadlessDialog& dialog) const;
+  // Every timer of `dialog` once, the clock standing still.
+  void Tick(HeadlessDialog& dialog);
+  void AdvanceClock(HeadlessDialog& dialog, ULONGLONG ms);
 
   std::deque<Step> steps_;
   std::vector<std::unique_ptr<HeadlessDialog>> open_;
@@ -94,6 +122,8 @@ class HeadlessBackend : public Backend {
   RecordingDesktop desktop_;
   std::unique_ptr<FocusTakingPrompts> prompts_;
   std::vector<std::string> failures_;
+  std::vector<Timer> timers_;
+  ULONGLONG now_ = 0;
 };
 
 }  // namespace korvel::headless

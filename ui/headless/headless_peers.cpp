@@ -147,6 +147,9 @@ HeadlessDialog::HeadlessDialog(HeadlessBackend& backend, const DialogTemplate& d
       case ControlKind::CheckBox:
         peer = std::make_unique<HeadlessButton>(backend, c.kind, c.id, this, text, c.style);
         break;
+      case ControlKind::ProgressBar:
+        peer = std::make_unique<HeadlessProgress>(backend, c.kind, c.id, this, text, c.style);
+        break;
       default:
         peer = std::make_unique<HeadlessStatic>(backend, c.kind, c.id, this, text, c.style);
         break;
@@ -170,7 +173,18 @@ ToolTipPeer& HeadlessDialog::CreateToolTip() {
   return *toolTips_.back();
 }
 
+void HeadlessDialog::Show(bool show) {
+  visible_ = show;
+  if (show && shownAt_ < 0) shownAt_ = static_cast<long long>(backend_.GetTickCount());
+}
+
+void HeadlessDialog::SetTimer(UINT_PTR id, UINT elapse) { backend_.SetTimer(*this, id, elapse); }
+
+void HeadlessDialog::KillTimer(UINT_PTR id) { backend_.KillTimer(*this, id); }
+
 void HeadlessDialog::Close() {
+  backend_.KillTimers(*this);
+  visible_ = false;
   ended_ = true;
   Unbind();
   for (const auto& control : controls_) control->Unbind();
@@ -189,6 +203,9 @@ T& HeadlessDialog::Typed(int id, const char* kind) {
 HeadlessList& HeadlessDialog::List(int id) { return Typed<HeadlessList>(id, "list"); }
 HeadlessCombo& HeadlessDialog::Combo(int id) { return Typed<HeadlessCombo>(id, "combo box"); }
 HeadlessButton& HeadlessDialog::Button(int id) { return Typed<HeadlessButton>(id, "button"); }
+HeadlessProgress& HeadlessDialog::Progress(int id) {
+  return Typed<HeadlessProgress>(id, "progress bar");
+}
 
 HeadlessToolTip& HeadlessDialog::ToolTip() {
   if (toolTips_.empty()) throw ScriptError("dialog " + std::to_string(Id()) + " has no tooltips");

@@ -115,6 +115,27 @@ class HeadlessButton : public Window<ButtonPeer> {
   HICON icon_ = nullptr;
 };
 
+class HeadlessProgress : public Window<ProgressPeer> {
+ public:
+  using Window::Window;
+  void SetRange(int lower, int upper) override {
+    lower_ = lower;
+    upper_ = upper;
+  }
+  void SetPos(int pos) override { pos_ = pos; }
+  int GetPos() const override { return pos_; }
+  void SetMarquee(bool on) override { marquee_ = on; }
+  bool IsMarquee() const override { return marquee_; }
+  int Lower() const { return lower_; }
+  int Upper() const { return upper_; }
+
+ private:
+  int lower_ = 0;
+  int upper_ = 100;
+  int pos_ = 0;
+  bool marquee_ = false;
+};
+
 class HeadlessToolTip : public Window<ToolTipPeer> {
  public:
   using Window::Window;
@@ -148,8 +169,16 @@ class HeadlessDialog : public Window<DialogPeer> {
   void EndModalLoop() override { ended_ = true; }
   void SetIcon(HICON icon, bool big) override { (big ? bigIcon_ : smallIcon_) = icon; }
   ToolTipPeer& CreateToolTip() override;
+  void Show(bool show) override;
+  bool IsVisible() const override { return visible_; }
+  void SetTimer(UINT_PTR id, UINT elapse) override;
+  void KillTimer(UINT_PTR id) override;
 
   const DialogTemplate& Template() const { return template_; }
+  // Whether the window was ever on the screen, and when it came there
+  // (the backend's clock, in ms).
+  bool WasShown() const { return shownAt_ >= 0; }
+  long long ShownAt() const { return shownAt_; }
   bool Ended() const { return ended_; }
   HICON BigIcon() const { return bigIcon_; }
   HICON SmallIcon() const { return smallIcon_; }
@@ -162,6 +191,7 @@ class HeadlessDialog : public Window<DialogPeer> {
   HeadlessList& List(int id);
   HeadlessCombo& Combo(int id);
   HeadlessButton& Button(int id);
+  HeadlessProgress& Progress(int id);
   HeadlessToolTip& ToolTip();  // the first one created
 
  private:
@@ -172,6 +202,8 @@ class HeadlessDialog : public Window<DialogPeer> {
   std::vector<std::unique_ptr<WindowPeer>> controls_;
   std::vector<std::unique_ptr<HeadlessToolTip>> toolTips_;
   bool ended_ = false;
+  bool visible_ = false;
+  long long shownAt_ = -1;
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   WindowPeer* lastFocus_ = nullptr;

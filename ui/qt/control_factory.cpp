@@ -6,12 +6,14 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/display_text.h"
 #include "ui/qt/group_frame.h"
+#include "ui/qt/path_label.h"
 #include "ui/qt/qt_peers.h"
 #include "ui/qt/resource_images.h"
 #include "ui/qt/result_view.h"
@@ -66,6 +68,11 @@ void ApplyCommonStyles(QWidget* widget, const ControlTemplate& control) {
 
 
 QWidget* CreateLabel(const ControlTemplate& control, QWidget* client) {
+  if (control.style & SS_PATHELLIPSIS) {
+    auto* path = new PathLabel(client);
+    path->SetFullText(DisplayText(control.text));
+    return path;
+  }
   auto* label = new QLabel(client);
   label->setTextFormat(Qt::PlainText);
   const QString text = DisplayText(control.text);
@@ -188,6 +195,13 @@ CreatedControl CreateControl(const ControlTemplate& control, QtDialogPeer& dialo
       QCheckBox* box = CreateCheckBox(control, client, place);
       created.widget = box;
       created.peer = std::make_unique<QtButtonPeer>(control, dialog, box);
+      break;
+    }
+    case ControlKind::ProgressBar: {
+      auto* bar = new QProgressBar(client);
+      created.widget = bar;
+      created.peer = std::make_unique<QtProgressPeer>(control, dialog, bar);
+      takesFocus = false;
       break;
     }
     case ControlKind::Dialog:

@@ -17,6 +17,7 @@ class DialogWindow : public QDialog {
 
   // Lets the window close for good (the dialog has ended).
   void AllowClose() { closing_ = true; }
+  QtDialogPeer& Peer() const { return peer_; }
   // A drop of local files or folders, from the window or from one of its
   // controls; handed to the dialog once the drag is over.
   static bool Wanted(const QMimeData* mime);

@@ -89,10 +89,32 @@ bool QtBackend::RouteKey(QWidget* receiver, QEvent* event) {
   return RouteKeyDown(target, virtualKey, KeyModifiers(key.modifiers()));
 }
 
+namespace {
+
+// A window waiting for its modal box (which may not show yet) takes no
+// clicks: a click would still select a row or tick a box by itself.
+bool WaitsForBox(QObject* watched) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  auto* window = widget != nullptr ? qobject_cast<DialogWindow*>(widget->window()) : nullptr;
+  return window != nullptr && !window->Peer().IsEnabled();
+}
+
+}  // namespace
+
 bool QtBackend::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+      return WaitsForBox(watched);
     case QEvent::KeyPress: {
       auto* widget = qobject_cast<QWidget*>(watched);
+      if (WaitsForBox(watched)) return true;  // also the keys the layer has no name for
       return widget != nullptr && RouteKey(widget, event);
     }
     case QEvent::FocusOut: {

@@ -10,13 +10,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include "ui/qt/control_factory.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/dialog_window.h"
 #include "ui/qt/display_text.h"
+#include "ui/qt/path_label.h"
 #include "ui/qt/qt_backend.h"
 #include "ui/qt/resource_images.h"
 #include "ui/qt/result_model.h"
@@ -145,19 +148,49 @@ void QtDialogPeer::Place() {
 
 void QtDialogPeer::RunModalLoop() {
   end_requested_ = false;
-  Place();
   window_->setWindowModality(Qt::ApplicationModal);
-  window_->show();
-  window_->raise();
-  window_->activateWindow();
-  if (pending_focus_) pending_focus_->setFocus(Qt::OtherFocusReason);
-  pending_focus_ = nullptr;
+  if (ShowOnRun()) Show(true);
   QEventLoop loop;
   loop_ = &loop;
   if (!end_requested_) loop.exec(QEventLoop::DialogExec);
   loop_ = nullptr;
   window_->AllowClose();
   window_->hide();
+}
+
+void QtDialogPeer::Show(bool show) {
+  if (!show) {
+    window_->hide();
+    return;
+  }
+  if (window_->isVisible()) return;
+  Place();
+  window_->show();
+  window_->raise();
+  window_->activateWindow();
+  if (pending_focus_) pending_focus_->setFocus(Qt::OtherFocusReason);
+  pending_focus_ = nullptr;
+}
+
+bool QtDialogPeer::IsVisible() const { return window_->isVisible(); }
+
+void QtDialogPeer::SetTimer(UINT_PTR id, UINT elapse) {
+  KillTimer(id);
+  auto* timer = new QTimer(window_);
+  timer->setTimerType(Qt::PreciseTimer);
+  QObject::connect(timer, &QTimer::timeout, window_, [this, id] { SendTimer(this, id); });
+  timer->start(static_cast<int>(elapse));
+  timers_.emplace_back(id, timer);
+}
+
+void QtDialogPeer::KillTimer(UINT_PTR id) {
+  for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+    if (it->first != id) continue;
+    it->second->stop();
+    it->second->deleteLater();
+    timers_.erase(it);
+    return;
+  }
 }
 
 void QtDialogPeer::EndModalLoop() {
@@ -177,13 +210,18 @@ ToolTipPeer& QtDialogPeer::CreateToolTip() {
 // ---------------------------------------------------------------- statics
 
 QtStaticPeer::QtStaticPeer(const ControlTemplate& control, QtDialogPeer& dialog, QWidget* widget)
-    : WindowPeer(control.kind, control.id, &dialog), widget_(widget), text_(control.text) {}
+    : WindowPeer(control.kind, control.id, &dialog),
+      widget_(widget),
+      text_(control.text),
+      no_prefix_((control.style & SS_NOPREFIX) != 0) {}
 
 void QtStaticPeer::SetText(const std::string& text) {
   text_ = text;
   const QString shown = DisplayText(text);
   if (auto* box = qobject_cast<QGroupBox*>(widget_)) box->setTitle(shown);
-  else if (auto* label = qobject_cast<QLabel*>(widget_)) label->setText(WithoutMnemonics(shown));
+  else if (auto* path = qobject_cast<PathLabel*>(widget_)) path->SetFullText(shown);
+  else if (auto* label = qobject_cast<QLabel*>(widget_))
+    label->setText(no_prefix_ ? shown : WithoutMnemonics(shown));
 }
 
 void QtStaticPeer::Enable(bool enable) { widget_->setEnabled(enable); }
@@ -375,6 +413,34 @@ int QtListPeer::NextSelected(int after) const {
   for (const QModelIndex& index : view_->selectionModel()->selectedRows())
     if (index.row() > after && (next < 0 || index.row() < next)) next = index.row();
   return next;
+}
+
+// ---------------------------------------------------------------- progress bar
+
+QtProgressPeer::QtProgressPeer(const ControlTemplate& control, QtDialogPeer& dialog, QProgressBar* bar)
+    : ProgressPeer(control.kind, control.id, &dialog), bar_(bar) {
+  bar_->setTextVisible(false);
+  bar_->setRange(lower_, upper_);
+}
+
+void QtProgressPeer::Enable(bool enable) { bar_->setEnabled(enable); }
+bool QtProgressPeer::IsEnabled() const { return bar_->isEnabled(); }
+
+void QtProgressPeer::SetRange(int lower, int upper) {
+  lower_ = lower;
+  upper_ = upper;
+  if (!marquee_) bar_->setRange(lower, upper);
+}
+
+void QtProgressPeer::SetPos(int pos) { bar_->setValue(pos); }
+
+int QtProgressPeer::GetPos() const { return marquee_ ? 0 : bar_->value(); }
+
+void QtProgressPeer::SetMarquee(bool on) {
+  marquee_ = on;
+  // A range of 0 to 0 is Qt's busy indicator.
+  if (on) bar_->setRange(0, 0);
+  else bar_->setRange(lower_, upper_);
 }
 
 // ---------------------------------------------------------------- tooltips

@@ -11,6 +11,8 @@
 class QAbstractButton;
 class QComboBox;
 class QEventLoop;
+class QProgressBar;
+class QTimer;
 class QWidget;
 
 namespace korvel::qt {
@@ -47,6 +49,10 @@ class QtDialogPeer final : public DialogPeer {
   void EndModalLoop() override;
   void SetIcon(HICON icon, bool big) override;
   ToolTipPeer& CreateToolTip() override;
+  void Show(bool show) override;
+  bool IsVisible() const override;
+  void SetTimer(UINT_PTR id, UINT elapse) override;
+  void KillTimer(UINT_PTR id) override;
 
   DialogWindow* Window() const { return window_; }
   // Whether the dialog has ended (its loop returns once the current event is handled).
@@ -71,6 +77,7 @@ class QtDialogPeer final : public DialogPeer {
   bool end_requested_ = false;
   QEventLoop* loop_ = nullptr;
   QPointer<QWidget> pending_focus_;
+  std::vector<std::pair<UINT_PTR, QTimer*>> timers_;  // children of the window
 };
 
 // Group boxes, labels, pictures and rectangles.
@@ -87,6 +94,7 @@ class QtStaticPeer final : public WindowPeer {
  private:
   QWidget* widget_;
   std::string text_;
+  bool no_prefix_;
 };
 
 class QtButtonPeer final : public ButtonPeer {
@@ -154,6 +162,28 @@ class QtListPeer final : public ListPeer {
  private:
   ResultView* view_;
   DWORD extended_ = 0;
+};
+
+class QtProgressPeer final : public ProgressPeer {
+ public:
+  QtProgressPeer(const ControlTemplate& control, QtDialogPeer& dialog, QProgressBar* bar);
+  std::string GetText() const override { return {}; }
+  void SetText(const std::string&) override {}
+  void Enable(bool enable) override;
+  bool IsEnabled() const override;
+  void SetFocus() override {}
+  void SetRange(int lower, int upper) override;
+  void SetPos(int pos) override;
+  int GetPos() const override;
+  void SetMarquee(bool on) override;
+  bool IsMarquee() const override { return marquee_; }
+  QProgressBar* Bar() const { return bar_; }
+
+ private:
+  QProgressBar* bar_;
+  int lower_ = 0;
+  int upper_ = 100;
+  bool marquee_ = false;
 };
 
 // Qt shows tooltips itself; the peer gives each tool widget its text.

@@ -77,6 +77,9 @@ void WriteControlClass(TemplateWriter& out, ControlKind kind) {
     case ControlKind::ListView:
       out.Text(WC_LISTVIEWA);
       return;
+    case ControlKind::ProgressBar:
+      out.Text(PROGRESS_CLASSA);
+      return;
     case ControlKind::Dialog:
     case ControlKind::ToolTip:
       break;
@@ -115,7 +118,9 @@ std::vector<std::uint32_t> BuildDialogTemplate(const DialogTemplate& dialogTempl
     out.AlignToDword();
     out.Dword(0);  // helpID
     out.Dword(control.exStyle);
-    out.Dword(control.style);
+    // The list shows the rows its peer keeps (LVN_GETDISPINFO): no copy per
+    // row in the control, no limit on a cell's length.
+    out.Dword(control.kind == ControlKind::ListView ? control.style | LVS_OWNERDATA : control.style);
     out.Short(control.x);
     out.Short(control.y);
     out.Short(control.cx);

@@ -20,6 +20,8 @@ namespace {
 
 Win32Backend* g_backend = nullptr;  // the dialog procedure's way back
 
+constexpr int kWaitCursor = 32514;  // the layer's IDC_WAIT, which <windows.h> redefines
+
 // An exception must not unwind through the system's frames between
 // DispatchMessage and the dialog procedure: it is caught there and thrown
 // again from the modal loop.
@@ -78,6 +80,8 @@ std::unique_ptr<WindowPeer> MakeControlPeer(const ControlTemplate& control, Wind
     case ControlKind::PushButton:
     case ControlKind::CheckBox:
       return std::make_unique<Win32Button>(control.kind, control.id, dialog, handle);
+    case ControlKind::ProgressBar:
+      return std::make_unique<Win32Progress>(control.kind, control.id, dialog, handle);
     default:
       return std::make_unique<Win32Static>(control.kind, control.id, dialog, handle);
   }
@@ -208,8 +212,10 @@ WindowPeer* Win32Backend::PeerOf(void* nativeWindow) const {
 void Win32Backend::RunModalLoop(Win32Dialog& dialog) {
   ::HWND handle = dialog.Handle();
   dialog.StartModal();
-  ShowWindow(handle, SW_SHOW);
-  UpdateWindow(handle);
+  if (dialog.ShowOnRun()) {
+    ShowWindow(handle, SW_SHOW);
+    UpdateWindow(handle);
+  }
   if (onDialogShown) onDialogShown(dialog);
   ::MSG msg{};
   while (!dialog.Ended()) {
@@ -291,6 +297,12 @@ INT_PTR HandleDialogMessage(::HWND window, UINT message, ::WPARAM wParam, ::LPAR
     }
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const ::NMHDR*>(lParam);
+      if (header->code == LVN_GETDISPINFOA || header->code == LVN_GETDISPINFOW) {
+        if (auto* list = dynamic_cast<Win32List*>(g_backend->PeerOf(header->hwndFrom)))
+          list->GetDispInfo(&reinterpret_cast<::NMLVDISPINFOA*>(lParam)->item,
+                            header->code == LVN_GETDISPINFOW);
+        return TRUE;
+      }
       if (header->code != NM_DBLCLK && header->code != NM_RDBLCLK) return FALSE;
       WindowPeer* control = g_backend->PeerOf(header->hwndFrom);
       if (control == nullptr || control->Kind() != ControlKind::ListView) return FALSE;
@@ -302,6 +314,24 @@ INT_PTR HandleDialogMessage(::HWND window, UINT message, ::WPARAM wParam, ::LPAR
       return TRUE;
     case WM_CLOSE:
       SendClose(dialog);
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends once this returns: close as the close box does now,
+      // so the settings are saved (a sweep is cancelled first).
+      if (wParam != FALSE) SendClose(dialog);
+      return TRUE;
+    case WM_TIMER:
+      SendTimer(dialog, static_cast<UINT_PTR>(wParam));
+      return TRUE;
+    case kSyncListMessage:
+      if (auto* list = dynamic_cast<Win32List*>(dialog->Item(static_cast<int>(wParam)))) list->SyncCount();
+      return TRUE;
+    case WM_SETCURSOR:
+      // A window waiting for its sweep keeps the wait cursor the sweep set,
+      // though the loop runs and the mouse moves.
+      if (IsWindowEnabled(window) || CurrentDesktop().GetCursor() != kWaitCursor) return FALSE;
+      ::SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(kWaitCursor)));
+      SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_PAINT:
       if (!IsIconic(window) || dialog->BigIcon() == nullptr) return FALSE;

@@ -1,5 +1,7 @@
 #include "ui/win32/win32_peers.h"
 
+#include <algorithm>
+
 #include "ui/win32/win32_backend.h"
 
 namespace korvel::win32 {
@@ -48,51 +50,102 @@ void FocusNative(::HWND window) {
 
 // Win32List
 
-int Win32List::GetItemCount() const {
-  return static_cast<int>(SendMessageA(handle_, LVM_GETITEMCOUNT, 0, 0));
+void Win32List::CountLater() {
+  if (syncPosted_) return;
+  syncPosted_ = true;
+  PostMessageA(GetParent(handle_), kSyncListMessage, static_cast<::WPARAM>(Id()), 0);
 }
 
+void Win32List::SyncCount() {
+  syncPosted_ = false;
+  const int count = static_cast<int>(rows_.size());
+  if (count == shown_) return;
+  shown_ = count;
+  // Rows only ever come at the end here: nothing above them moves.
+  SendMessageA(handle_, LVM_SETITEMCOUNT, static_cast<::WPARAM>(count),
+               LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+void Win32List::GetDispInfo(void* item, bool wide) {
+  // LVITEMA and LVITEMW have one layout; only the text differs.
+  auto* cell = static_cast<LVITEMA*>(item);
+  if ((cell->mask & LVIF_TEXT) == 0) return;
+  const std::size_t row = static_cast<std::size_t>(cell->iItem);
+  const std::size_t column = static_cast<std::size_t>(cell->iSubItem);
+  static char empty[1] = {};
+  const std::string* text = row < rows_.size() && column < rows_[row].size() ? &rows_[row][column] : nullptr;
+  if (!wide) {
+    // Our own buffer, so the control may show the whole cell.
+    cell->pszText = text != nullptr ? const_cast<char*>(text->c_str()) : empty;
+    return;
+  }
+  wide_.clear();
+  if (text != nullptr && !text->empty()) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), nullptr, 0);
+    wide_.resize(static_cast<std::size_t>(length));
+    MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), wide_.data(), length);
+  }
+  reinterpret_cast<LVITEMW*>(item)->pszText = wide_.data();
+}
+
+int Win32List::GetItemCount() const { return static_cast<int>(rows_.size()); }
+
 int Win32List::InsertItem(int index, const std::string& text) {
-  LVITEMA item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = index;
-  item.pszText = const_cast<char*>(text.c_str());
-  return static_cast<int>(SendMessageA(handle_, LVM_INSERTITEMA, 0, reinterpret_cast<::LPARAM>(&item)));
+  if (index < 0) return -1;
+  const std::size_t columns = std::max<std::size_t>(static_cast<std::size_t>(GetColumnCount()), 1);
+  std::vector<std::string> row(columns);
+  row[0] = text;
+  if (static_cast<std::size_t>(index) >= rows_.size()) {
+    rows_.push_back(std::move(row));
+    CountLater();
+    return static_cast<int>(rows_.size()) - 1;
+  }
+  // Inside the list: the rows below move down, and so does the selection.
+  SyncCount();
+  const int selected = NextSelected(-1);
+  rows_.insert(rows_.begin() + index, std::move(row));
+  SyncCount();
+  if (selected >= index) {
+    SetSelected(selected, false);
+    SetSelected(selected + 1, true);
+  }
+  InvalidateRect(handle_, nullptr, FALSE);
+  return index;
 }
 
 bool Win32List::SetItemText(int row, int column, const std::string& text) {
-  LVITEMA item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.iSubItem = column;
-  item.pszText = const_cast<char*>(text.c_str());
-  return SendMessageA(handle_, LVM_SETITEMA, 0, reinterpret_cast<::LPARAM>(&item)) != FALSE;
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || column < 0 || column >= GetColumnCount())
+    return false;
+  std::vector<std::string>& cells = rows_[static_cast<std::size_t>(row)];
+  if (cells.size() <= static_cast<std::size_t>(column)) cells.resize(static_cast<std::size_t>(column) + 1);
+  cells[static_cast<std::size_t>(column)] = text;
+  if (row < shown_) SendMessageA(handle_, LVM_REDRAWITEMS, static_cast<::WPARAM>(row), row);
+  return true;
 }
 
 std::string Win32List::GetItemText(int row, int column) const {
-  if (row < 0 || row >= GetItemCount() || column < 0 || column >= GetColumnCount()) return {};
-  // The control copies what fits; a full buffer may mean a longer text.
-  for (std::size_t size = 256;; size *= 2) {
-    std::string text(size, '\0');
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text.data();
-    item.cchTextMax = static_cast<int>(size);
-    const auto copied = static_cast<std::size_t>(
-        SendMessageA(handle_, LVM_GETITEMTEXTA, static_cast<::WPARAM>(row),
-                     reinterpret_cast<::LPARAM>(&item)));
-    if (copied + 1 < size || size >= (1u << 24)) {
-      text.resize(copied < size ? copied : size - 1);
-      return text;
-    }
-  }
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || column < 0) return {};
+  const std::vector<std::string>& cells = rows_[static_cast<std::size_t>(row)];
+  return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)] : std::string();
 }
 
 bool Win32List::DeleteItem(int row) {
-  return SendMessageA(handle_, LVM_DELETEITEM, static_cast<::WPARAM>(row), 0) != FALSE;
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return false;
+  SyncCount();
+  // The control drops the row's selection and moves the ones below up.
+  SendMessageA(handle_, LVM_DELETEITEM, static_cast<::WPARAM>(row), 0);
+  rows_.erase(rows_.begin() + row);
+  shown_ = static_cast<int>(rows_.size());
+  InvalidateRect(handle_, nullptr, FALSE);
+  return true;
 }
 
-void Win32List::DeleteAllItems() { SendMessageA(handle_, LVM_DELETEALLITEMS, 0, 0); }
+void Win32List::DeleteAllItems() {
+  rows_.clear();
+  rows_.shrink_to_fit();
+  shown_ = 0;
+  SendMessageA(handle_, LVM_DELETEALLITEMS, 0, 0);
+}
 
 int Win32List::InsertColumn(int index, const std::string& heading, int format, int width) {
   LVCOLUMNA column{};
@@ -122,6 +175,8 @@ void Win32List::SetExtendedStyle(DWORD styles) {
 }
 
 void Win32List::SetSelected(int row, bool selected) {
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
+  SyncCount();
   LVITEMA item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
@@ -129,6 +184,7 @@ void Win32List::SetSelected(int row, bool selected) {
 }
 
 bool Win32List::IsSelected(int row) const {
+  if (row < 0 || row >= shown_) return false;
   return (SendMessageA(handle_, LVM_GETITEMSTATE, static_cast<::WPARAM>(row), LVIS_SELECTED) &
           LVIS_SELECTED) != 0;
 }
@@ -137,6 +193,24 @@ int Win32List::NextSelected(int after) const {
   return static_cast<int>(SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<::WPARAM>(after),
                                        MAKELPARAM(LVNI_SELECTED, 0)));
 }
+
+// Win32Progress
+
+void Win32Progress::SetRange(int lower, int upper) {
+  SendMessageA(handle_, PBM_SETRANGE32, static_cast<::WPARAM>(lower), upper);
+}
+
+void Win32Progress::SetPos(int pos) { SendMessageA(handle_, PBM_SETPOS, static_cast<::WPARAM>(pos), 0); }
+
+int Win32Progress::GetPos() const { return static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0)); }
+
+void Win32Progress::SetMarquee(bool on) {
+  const LONG style = GetWindowLongA(handle_, GWL_STYLE);
+  SetWindowLongA(handle_, GWL_STYLE, on ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+  SendMessageA(handle_, PBM_SETMARQUEE, on ? TRUE : FALSE, 30);
+}
+
+bool Win32Progress::IsMarquee() const { return (GetWindowLongA(handle_, GWL_STYLE) & PBS_MARQUEE) != 0; }
 
 // Win32Combo
 
@@ -248,6 +322,17 @@ WindowPeer* Win32Dialog::Item(int id) {
 }
 
 void Win32Dialog::RunModalLoop() { backend_.RunModalLoop(*this); }
+
+void Win32Dialog::Show(bool show) {
+  ShowWindow(handle_, show ? SW_SHOW : SW_HIDE);
+  if (show) UpdateWindow(handle_);
+}
+
+bool Win32Dialog::IsVisible() const { return IsWindowVisible(handle_) != FALSE; }
+
+void Win32Dialog::SetTimer(UINT_PTR id, UINT elapse) { ::SetTimer(handle_, id, elapse, nullptr); }
+
+void Win32Dialog::KillTimer(UINT_PTR id) { ::KillTimer(handle_, id); }
 
 void Win32Dialog::EndModalLoop() {
   ended_ = true;

@@ -43,9 +43,17 @@ class Native : public Peer, public NativePeer {
 // Group boxes, labels, the picture and the rectangle.
 using Win32Static = Native<WindowPeer>;
 
+// An owner-data list view: the rows live here and the control asks for the
+// cells it paints (LVN_GETDISPINFO). New rows reach the control's count in
+// one go at the next turn of the message loop, or before any operation
+// that needs it.
 class Win32List : public Native<ListPeer> {
  public:
   using Native::Native;
+  // The control wants a cell: `item` is an LVITEMA or LVITEMW (`wide`).
+  void GetDispInfo(void* item, bool wide);
+  // Brings the control's row count up to date.
+  void SyncCount();
   int GetItemCount() const override;
   int InsertItem(int index, const std::string& text) override;
   bool SetItemText(int row, int column, const std::string& text) override;
@@ -59,6 +67,14 @@ class Win32List : public Native<ListPeer> {
   void SetSelected(int row, bool selected) override;
   bool IsSelected(int row) const override;
   int NextSelected(int after) const override;
+
+ private:
+  void CountLater();
+
+  std::vector<std::vector<std::string>> rows_;
+  int shown_ = 0;  // the control's row count
+  bool syncPosted_ = false;
+  std::wstring wide_;  // a cell for a Unicode request
 };
 
 class Win32Combo : public Native<ComboPeer> {
@@ -92,6 +108,20 @@ class Win32ToolTip : public Native<ToolTipPeer> {
   std::string GetToolText(HWND tool) const override;
 };
 
+class Win32Progress : public Native<ProgressPeer> {
+ public:
+  using Native::Native;
+  void SetRange(int lower, int upper) override;
+  void SetPos(int pos) override;
+  int GetPos() const override;
+  void SetMarquee(bool on) override;
+  bool IsMarquee() const override;
+};
+
+// Posted to a dialog: bring the row count of list `wParam` (its control id)
+// up to date.
+inline constexpr UINT kSyncListMessage = WM_APP + 0x4B;
+
 class Win32Dialog : public Native<DialogPeer> {
  public:
   Win32Dialog(Win32Backend& backend, const DialogTemplate& dialogTemplate, WindowPeer* owner);
@@ -106,6 +136,10 @@ class Win32Dialog : public Native<DialogPeer> {
   void EndModalLoop() override;
   void SetIcon(HICON icon, bool big) override;
   ToolTipPeer& CreateToolTip() override;
+  void Show(bool show) override;
+  bool IsVisible() const override;
+  void SetTimer(UINT_PTR id, UINT elapse) override;
+  void KillTimer(UINT_PTR id) override;
 
   const DialogTemplate& Template() const { return template_; }
   const std::vector<std::unique_ptr<WindowPeer>>& Controls() const { return controls_; }

@@ -1,0 +1,89 @@
+#pragma once
+// What the window needs to run a sweep on the engine: the hand-over of rows
+// from the engine's thread to the window's, and the progress box that
+// drives the sweep from the window's thread.
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/sweep_engine.h"
+#include "scan/row_sink.h"
+#include "ui/sweep_progress.h"
+
+namespace korvel {
+
+class CMainDlg;
+
+// The engine calls it on its own thread. A file's rows are collected there
+// without a lock and handed over whole when the file is done; the window
+// takes every finished file at once.
+class RowHandover final : public RowSink {
+ public:
+  struct FileRows {
+    std::string location;
+    std::vector<std::string> addresses;
+  };
+
+  void AddResultRow(std::string_view address, std::string_view location) override;
+  void FileSwept(std::string_view location) override;
+  void ReportIssue(const SweepIssue& issue) override;
+
+  // The window's thread: every file handed over so far, in order.
+  std::vector<FileRows> Take();
+  // Whether the engine refused the folder fields.
+  bool FieldsRefused();
+
+ private:
+  void HandOver();
+
+  FileRows collecting_;  // the engine's thread only
+  std::mutex mutex_;
+  std::vector<FileRows> ready_;
+  bool refused_ = false;
+};
+
+// The "Sweep in progress" box of one sweep, modal over the main window.
+class CSweepBox final : public CSweepProgress {
+ public:
+  // Rows reach the list at most this often while the sweep runs, and a tick
+  // spends at most kRowBudget ms listing them: the event loop never waits
+  // long, and what is left goes on at the next tick.
+  static constexpr ULONGLONG kRowInterval = 250;
+  static constexpr ULONGLONG kRowBudget = 30;
+
+  CSweepBox(CMainDlg& owner, WindowSweep& sweep, RowHandover& rows, std::string target,
+            bool singleFile);
+
+  // Cancels the sweep, waits for the engine, lists what it handed over and
+  // ends the box. Cancel, Escape and the close box come here.
+  void StopSweep();
+  // Lists every row handed over so far.
+  void ListRows();
+  bool FieldsRefused() { return rows_.FieldsRefused(); }
+
+ protected:
+  BOOL OnInitDialog() override;
+  void OnTick() override;
+  void OnCancel() override { StopSweep(); }
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+
+ private:
+  void ShowProgress(const SweepProgress& progress);
+  // Lists rows until the backlog is empty or `until` (the backend's clock)
+  // has passed; true when the backlog is empty.
+  bool ListRowsUntil(ULONGLONG until);
+
+  CMainDlg& owner_;
+  WindowSweep& sweep_;
+  RowHandover& rows_;
+  std::string target_;
+  bool singleFile_;
+  ULONGLONG listedAt_ = 0;
+  std::deque<RowHandover::FileRows> backlog_;
+  std::size_t nextAddress_ = 0;  // in backlog_.front()
+};
+
+}  // namespace korvel
