@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 
 DEPS_GUI = $(if $(filter ON,$(GUI)),gui,)
 
-.PHONY: all build run test tsan bench fuzz install clean win32 win32-test
+.PHONY: all build run test tsan bench fuzz install clean win32 win32-test package package-win32 package-test
 
 WIN32_BUILD  ?= build-win32
 WIN32_TBUILD ?= build-win32-test
@@ -66,8 +66,32 @@ fuzz:
 	cmake --build build-fuzz -j $(JOBS)
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
 
+# The layout of the Debian package below $(PREFIX) (default /usr/local).
+PREFIX ?= /usr/local
 install: build
-	cmake --install $(BUILD)
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+# korvel_VERSION_ARCH.deb in $(BUILD): a release build packed by CPack, with
+# Debian's hardening flags (stack protector, fortified calls, full RELRO).
+package:
+	tools/install-deps core gui package
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKORVEL_GUI=ON -DKORVEL_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && cpack -G DEB
+
+# korvel-VERSION-win32.zip in $(WIN32_BUILD): the programs, the manual, README.txt.
+package-win32:
+	tools/install-deps core mingw
+	cmake -S . -B $(WIN32_BUILD) $(WIN32_CMAKE) -DCMAKE_BUILD_TYPE=Release -DKORVEL_TESTS=OFF
+	cmake --build $(WIN32_BUILD) -j $(JOBS)
+	cd $(WIN32_BUILD) && cpack -G ZIP
+
+# Both packages, their contents, and (as root) the .deb installed and removed with apt.
+package-test: package package-win32
+	tools/package-test $(BUILD) $(WIN32_BUILD)
 
 clean:
 	rm -rf $(BUILD) $(TBUILD) $(TSAN_BUILD) build-bench build-fuzz $(WIN32_BUILD) $(WIN32_TBUILD)

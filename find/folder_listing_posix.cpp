@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstring>
 #include <utility>
+#include <memory>
 
 #include "find/folder_listing.h"
 
@@ -93,15 +94,15 @@ class PosixFolderListing final : public FolderListing {
  public:
   bool List(const std::string& folder, std::vector<FolderEntry>& entries) const override {
     entries.clear();
-    DIR* dir = OpenFolder(folder);
+    // Closed also when an entry cannot be stored (std::bad_alloc).
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(OpenFolder(folder), closedir);
     if (dir == nullptr) return false;
-    const int dir_fd = dirfd(dir);
-    while (const dirent* entry = readdir(dir)) {
+    const int dir_fd = dirfd(dir.get());
+    while (const dirent* entry = readdir(dir.get())) {
       FolderEntry& out = entries.emplace_back();
       out.name = entry->d_name;
       out.attributes = Attributes(dir_fd, *entry);
     }
-    closedir(dir);
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return true;

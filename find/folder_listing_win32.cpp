@@ -15,12 +15,16 @@ class Win32FolderListing final : public FolderListing {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(mask.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return false;
+    // Closed also when an entry cannot be stored (std::bad_alloc).
+    const struct Close {
+      HANDLE find;
+      ~Close() { FindClose(find); }
+    } close{find};
     do {
       FolderEntry& out = entries.emplace_back();
       out.name = data.cFileName;
       out.attributes = data.dwFileAttributes;
     } while (FindNextFileA(find, &data));
-    FindClose(find);
     return true;
   }
 };

@@ -1,5 +1,7 @@
 #include "res/templates.h"
 
+#include "korvel_version.h"
+
 #include <algorithm>
 #include <array>
 
@@ -63,7 +65,7 @@ constexpr std::array kDialogs{
     DialogTemplate{IDD_ABOUTBOX, "About Korvel", 0, 0, 173, 167, "Courier New", 8,
                    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK | DS_SETFONT, 0,
                    0, kAboutControls},
-    DialogTemplate{IDD_KORVEL_DIALOG, "Korvel v1.0.70", 0, 0, 399, 237, "Courier New", 8,
+    DialogTemplate{IDD_KORVEL_DIALOG, "Korvel v" KORVEL_VERSION, 0, 0, 399, 237, "Courier New", 8,
                    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                        DS_MODALFRAME | DS_3DLOOK | DS_CENTER | DS_SETFONT,
                    WS_EX_ACCEPTFILES | WS_EX_APPWINDOW, IDR_MAIN_MENU, kMainControls},

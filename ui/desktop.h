@@ -53,7 +53,8 @@ class Prompts {
                          UINT type) = 0;
   // The full path chosen, or nothing when cancelled.
   virtual std::optional<std::string> ChooseFile(const FileDialogRequest& request) = 0;
-  // One absolute folder path, or nothing when cancelled.
+  // One absolute folder path; an empty text when the item chosen has no
+  // file-system path; nothing when cancelled.
   virtual std::optional<std::string> ChooseFolder(const FolderDialogRequest& request) = 0;
 };
 

@@ -36,8 +36,9 @@ TEST_F(Commands, SweepFolderAddsASeparatorAndEntersTheFieldsInTheHistories) {
   const std::string site = MakeFolder("site");
   WriteFile("site/a.htm", kPage);
   WriteFile("site/sub/b.txt", "http://c.example/three\n");
-  ui.prompts().AnswerFolderDialog(site).CancelFolderDialog();
-  ui.Type(IDC_EXTENSIONS, "HTM").Click(IDC_LOCAL).Press(VK_F4).Click(IDC_SWEEP_FOLDER).Press(VK_ESCAPE);
+  // The last pick is an item without a file-system path: no sweep either.
+  ui.prompts().AnswerFolderDialog(site).CancelFolderDialog().AnswerFolderDialog("");
+  ui.Type(IDC_EXTENSIONS, "HTM").Click(IDC_LOCAL).Press(VK_F4).Click(IDC_SWEEP_FOLDER).Press(VK_F4).Press(VK_ESCAPE);
   RunProgram();
   EXPECT_EQ(Column(Main(), 0), kPageAddresses) << "local: the subfolder is not swept";
   EXPECT_EQ(Main().Combo(IDC_EXTENSIONS).Items(), (Texts{"htm"}));
@@ -50,6 +51,23 @@ TEST_F(Commands, SweepFolderAddsASeparatorAndEntersTheFieldsInTheHistories) {
   EXPECT_EQ(ui.desktop().CursorHistory().front(), IDC_WAIT);
   EXPECT_EQ(ui.desktop().GetCursor(), IDC_ARROW) << "the cursor is back";
   EXPECT_EQ(StoredText("cboExtensions"), "htm|");
+}
+
+TEST_F(Commands, SweepFolderAndADropAddOneSeparatorAndNoneToAPathEndingInOne) {
+  const std::string site = MakeFolder("site");
+  WriteFile("site/a.htm", "http://c.example/three\n");
+  const std::string page = site + kSeparator + "a.htm";
+  ui.prompts().AnswerFolderDialog(site).AnswerFolderDialog(site + kSeparator);
+  ui.Press(VK_F4).Press(VK_F4).Drop({site}).Drop({site + kSeparator});
+  // A root already ends in its separator (only its own files, none of them ours).
+  const std::string root(1, kSeparator);
+  ui.prompts().AnswerFolderDialog(root);
+  ui.Type(IDC_EXTENSIONS, "no-such-extension").Click(IDC_LOCAL).Press(VK_F4).Drop({root});
+  ui.Press(VK_ESCAPE);
+  RunProgram();
+  EXPECT_EQ(Column(Main(), 1), Texts(4, page)) << "one separator between folder and name";
+  EXPECT_TRUE(ui.prompts().MessageBoxes().empty()) << "the root was swept as it is";
+  EXPECT_EQ(ui.desktop().Sounds().size(), 6u);
 }
 
 TEST_F(Commands, ADropSweepsOnlyItsFirstItem) {

@@ -2,6 +2,8 @@
 #include <csignal>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "tests/app/app_scenario.h"
@@ -96,6 +98,24 @@ TEST_F(Export, AFailedExportSaysSoAndLeavesTheOldFileWhole) {
   EXPECT_EQ(ui.prompts().MessageBoxes()[1].text, "Export failed!");
   EXPECT_EQ(ui.prompts().MessageBoxes()[1].caption, "Warning");
   EXPECT_EQ(ReadFile("old.txt"), "old\r\n");
+}
+
+TEST_F(Export, UnprivilegedReadOnlyTargetIsRefusedAndLeftAlone) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes every file";
+  WriteFile("old.txt", "old\r\n");
+  ASSERT_EQ(::chmod(Path("old.txt").c_str(), 0444), 0);
+  AddRows(kRows);
+  ui.prompts().AnswerFileDialog(Path("old.txt")).AnswerMessageBox(IDYES).AnswerMessageBox(IDOK);
+  ui.Press('E', FCONTROL).Press(VK_ESCAPE);
+  RunProgram();
+  ASSERT_EQ(ui.prompts().MessageBoxes().size(), 2u);
+  EXPECT_EQ(ui.prompts().MessageBoxes()[1].text, "Export failed!");
+  EXPECT_EQ(ui.prompts().MessageBoxes()[1].caption, "Warning");
+  EXPECT_EQ(ReadFile("old.txt"), "old\r\n");
+  struct stat status {};
+  ASSERT_EQ(::stat(Path("old.txt").c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0444u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("")), {}), 3) << "no stray file";
 }
 #endif
 

@@ -1,4 +1,5 @@
 // Start-up, the main window's set-up, and every way of closing it.
+#include "korvel_version.h"
 #include "res/templates.h"
 #include "tests/app/app_scenario.h"
 
@@ -9,7 +10,7 @@ using MainDialog = AppScenario;
 
 TEST_F(MainDialog, StartsWithIconsColumnsStylesAndTooltipsInPlace) {
   ui.Then([](HeadlessDialog& d) {
-      EXPECT_EQ(d.GetText(), "Korvel v1.0.70");
+      EXPECT_EQ(d.GetText(), "Korvel v" KORVEL_VERSION);
       EXPECT_EQ(d.LastFocus(), d.Item(IDC_RESULTS)) << "the focus starts on the list";
     })
       .Press(VK_ESCAPE);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "korvel_version.h"
 #include "temp_tree.h"
 
 namespace korvel {
@@ -184,7 +185,7 @@ TEST_F(KorvelSweepTest, SeveralPathsAreSweptInOrderEvenTwice) {
 TEST_F(KorvelSweepTest, VersionAndHelp) {
   const Result version = Sweep({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "korvel-sweep 1.0.70\n");
+  EXPECT_EQ(version.out, "korvel-sweep " KORVEL_VERSION "\n");
   const Result help = Sweep({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Examples:"), std::string::npos);
@@ -285,7 +286,7 @@ TEST_F(KorvelSweepTest, LinksFifosAndSocketsDoNotStopOrLoopTheWalk) {
   EXPECT_NE(fifo.err.find("neither a file nor a folder"), std::string::npos);
 }
 
-TEST_F(KorvelSweepTest, AnUnreadableFolderOrFileIsNamedAndTheWalkGoesOnUnprivileged) {
+TEST_F(KorvelSweepTest, UnprivilegedUnreadableFolderOrFileIsNamedAndTheWalkGoesOn) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   tree.File("locked/1/one.txt", "http://one.example");
   tree.File("locked/2/two.txt", "http://two.example");

@@ -245,6 +245,47 @@ TEST_F(WalkTest, ModeThreeReportsAFolderBeforeItsContents) {
   EXPECT_EQ(Run(3, "", "deep"), (Strings{P("docs/deep/")}));
 }
 
+TEST_F(WalkTest, FolderNamesKeepTheirExtensionAndFilesAreNeverReported) {
+  listing.folders[tree.Root()].push_back({"my.docs", 0x10});
+  listing.folders[tree.Root()].push_back({"readme.docs", 0x20});
+  listing.folders[P("my.docs/")] = {{"inner.docs", 0x11}, {"x.docs", 0x20}};
+  // A file's name would be cut at its last dot ("my"); a folder's is not.
+  EXPECT_EQ(Run(2, "", "docs"), (Strings{P("docs/"), P("my.docs/")}));
+  EXPECT_EQ(Run(3, "", "docs"), (Strings{P("docs/"), P("my.docs/"), P("my.docs/inner.docs/")}));
+  EXPECT_EQ(Run(3, "", "y.d"), (Strings{P("my.docs/")}));
+}
+
+// Every word of the rule in one listing: the 26 are walked as folders, their
+// neighbours outside the set are files.
+const std::vector<std::uint32_t> kFolderWords{
+    0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x30, 0x31, 0x32, 0x33, 0x34,
+    0x36, 0x37, 0x90, 0x91, 0x92, 0x93, 0x94, 0x96, 0x97, 0xB0, 0xB1, 0xB3, 0xB7};
+const std::vector<std::uint32_t> kFileWords{0x35, 0x95, 0xB2, 0xB4, 0xB5, 0xB6, 0x810, 0x2010};
+
+TEST_F(WalkTest, TheTwentySixWordsAreFoldersAndTheirNeighboursFiles) {
+  std::vector<FolderEntry>& root = listing.folders[tree.Root()];
+  root.clear();
+  Strings folders, files;
+  for (std::uint32_t word : kFolderWords) {
+    const std::string name = "w" + std::to_string(word);
+    root.push_back({name, word});
+    listing.folders[P(name + "/")] = {{"in.txt", 0x20}};
+    folders.push_back(P(name + "/"));
+  }
+  for (std::uint32_t word : kFileWords) {
+    const std::string name = "w" + std::to_string(word);
+    root.push_back({name, word});
+    listing.folders[P(name + "/")] = {{"in.txt", 0x20}};  // never listed
+    files.push_back(P(name));
+  }
+  EXPECT_EQ(Run(0), files);
+  EXPECT_EQ(Run(2), folders);
+  Strings inside;
+  for (const std::string& folder : folders) inside.push_back(folder + "in.txt");
+  inside.insert(inside.end(), files.begin(), files.end());
+  EXPECT_EQ(Run(1), inside);
+}
+
 void Throwing(const char*) { throw std::runtime_error("stop"); }
 
 TEST_F(WalkTest, AnExceptionFromTheHandlerEndsTheRun) {
@@ -258,8 +299,7 @@ TEST(FolderAttributesTest, ExactlyTheTwentySixWordsAreFolders) {
   int folders = 0;
   for (std::uint32_t word = 0; word <= 0xFFFF; ++word) folders += IsFolderAttributes(word);
   EXPECT_EQ(folders, 26);
-  for (std::uint32_t word : {0x10u, 0x17u, 0x30u, 0x37u, 0x90u, 0x97u, 0xB0u, 0xB1u, 0xB3u, 0xB7u})
-    EXPECT_TRUE(IsFolderAttributes(word)) << word;
+  for (std::uint32_t word : kFolderWords) EXPECT_TRUE(IsFolderAttributes(word)) << word;
   for (std::uint32_t word : {0x35u, 0x95u, 0xB2u, 0xB4u, 0xB5u, 0xB6u, 0x410u, 0x810u, 0x2010u,
                              0x20u, 0x00u})
     EXPECT_FALSE(IsFolderAttributes(word)) << word;

@@ -92,7 +92,7 @@ TEST(SystemWalkTest, LinksAreReportedAsFilesAndNeverFollowed) {
                                  tree.Path("a/sock"), tree.Path("c")}));
 }
 
-TEST(SystemWalkTest, AnUnreadableFolderIsPassedOverAndTheWalkGoesOn) {
+TEST(SystemWalkTest, UnprivilegedUnreadableFolderIsPassedOverAndTheWalkGoesOn) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   TempTree tree;
   tree.File("1/one.txt");

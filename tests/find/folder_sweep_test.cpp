@@ -20,6 +20,7 @@ class RecordingDialog : public SweepDialog {
  public:
   void AddResultRow(const std::string& address, const std::string& location) override {
     rows.push_back(address + " | " + location);
+    events.push_back("row " + address);
   }
   std::string KeywordText() override { return keywords; }
   std::string ExtensionText() override { return extensions; }
@@ -35,13 +36,18 @@ class RecordingDialog : public SweepDialog {
     EXPECT_EQ(previous, depth - 1);
     depth = previous;
   }
-  void AddKeywordsToHistory() override { calls.push_back("keywords history"); }
-  void AddExtensionsToHistory() override { calls.push_back("extensions history"); }
+  void AddKeywordsToHistory() override { Call("keywords history"); }
+  void AddExtensionsToHistory() override { Call("extensions history"); }
+  void Call(const std::string& what) {
+    calls.push_back(what);
+    events.push_back(what);
+  }
 
   std::string keywords, extensions;
   bool local = false;
   int depth = 0;
   Strings rows, calls;
+  Strings events;  // rows and history calls together, in order
 };
 
 class FolderSweepTest : public ::testing::Test {
@@ -88,6 +94,8 @@ TEST_F(FolderSweepTest, KeywordsNarrowByBaseName) {
   dialog.keywords = "DOC";
   SweepFolder(dialog, P("sub"));  // no final separator: the finder adds it
   EXPECT_EQ(dialog.rows, (Strings{"http://four.example | " + P("sub/deeper/doc.txt")}));
+  // The histories take the texts once the files are swept, not before.
+  EXPECT_EQ(dialog.events, (Strings{"row http://four.example", "keywords history", "extensions history"}));
 }
 
 TEST_F(FolderSweepTest, InvalidFieldTextWarnsAfterTheCursorAndSweepsNothing) {

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
@@ -20,6 +21,7 @@
 #include <sstream>
 
 #include "app/korvel_main.h"
+#include "korvel_version.h"
 #include "res/resource.h"
 #include "res/templates.h"
 #include "ui/app.h"
@@ -130,7 +132,7 @@ class MainWindowTest : public QObject {
   void WindowIsBuiltFromTemplate102() {
     RunProgram([] {
       qt::DialogWindow* window = Main().Window();
-      QCOMPARE(window->windowTitle(), QString("Korvel v1.0.70"));
+      QCOMPARE(window->windowTitle(), QString("Korvel v" KORVEL_VERSION));
       QCOMPARE(window->minimumSize(), window->maximumSize());
       QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
       QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -175,6 +177,39 @@ class MainWindowTest : public QObject {
       }
       tabStops.push_back(tabStops.front());
       QCOMPARE(visited, tabStops);
+    });
+  }
+
+  void TheAboutBoxShowsItsWholePictureCentred() {
+    RunProgram([] {
+      QRect picture, shown, window, button, line;
+      Qt::Alignment alignment;
+      QTimer::singleShot(0, [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        QVERIFY(about != nullptr && about->windowTitle() == "About Korvel");
+        window = about->rect();
+        const QList<QLabel*> labels = about->findChildren<QLabel*>();
+        for (QLabel* label : labels) {
+          if (label->pixmap().isNull()) continue;
+          picture = QRect(QPoint(0, 0), label->pixmap().size());
+          shown = label->contentsRect().translated(label->geometry().topLeft());
+          alignment = label->alignment();
+        }
+        QPushButton* ok = about->findChild<QPushButton*>();
+        button = ok->geometry();
+        for (QFrame* frame : about->findChildren<QFrame*>())
+          if (qobject_cast<QLabel*>(frame) == nullptr && frame->height() < 5) line = frame->geometry();
+        ok->click();
+      });
+      SendMenuCommand(&Main(), ID_HELP_ABOUT);
+      QCOMPARE(picture.size(), QSize(300, 250));
+      // Whole and centred; the box grows no more than that takes.
+      const QString size = QString("%1x%2").arg(shown.width()).arg(shown.height());
+      QVERIFY2(shown.width() >= 300 && shown.height() >= 250, qPrintable(size));
+      QVERIFY2(shown.width() <= 304 && shown.height() <= 254, qPrintable(size));
+      QCOMPARE(alignment, Qt::AlignCenter);
+      QVERIFY(shown.bottom() < line.top() && line.bottom() < button.top());
+      QVERIFY(window.contains(button));
     });
   }
 
@@ -317,6 +352,19 @@ class MainWindowTest : public QObject {
         QCOMPARE(List()->Model()->Cell(row, 1), Path("data/links.html"));
       QCOMPARE(List()->Model()->Cell(0, 0), std::string("http://dropped.example/"));
       QVERIFY(field->text().isEmpty());  // nothing pasted into the field
+      QCOMPARE(desktop_->Sounds(), std::vector<UINT>{MB_ICONASTERISK});
+
+      // A drop whose first item is a web address sweeps nothing, not its second item.
+      const int rows = List()->Model()->RowCount();
+      QMimeData web;
+      web.setUrls({QUrl("http://example.com/page"), QUrl::fromLocalFile(root_.filePath("data/other.html"))});
+      QDragEnterEvent webEnter(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(field, &webEnter);
+      QDropEvent webDrop(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(field, &webDrop);
+      QApplication::processEvents();  // the queued sweep, had there been one
+      QApplication::processEvents();  // and its rows' batch
+      QCOMPARE(List()->Model()->RowCount(), rows);
       QCOMPARE(desktop_->Sounds(), std::vector<UINT>{MB_ICONASTERISK});
     });
   }

@@ -126,6 +126,15 @@ class ResultListTest : public QObject {
     QMimeData mime;
     mime.setData("text/uri-list", "# comment\r\nfile:///first%E9\r\nfile:///second\r\n");
     QCOMPARE(FirstDroppedPath(&mime), std::optional<std::string>("/first\xE9"));
+    QCOMPARE(DroppedPaths(&mime), (std::vector<std::string>{"/first\xE9", "/second"}));
+
+    // Only the first item counts: when it is no local path, nothing is dropped.
+    QMimeData web;
+    web.setUrls({QUrl("http://example.com/x"), QUrl::fromLocalFile("/second")});
+    QVERIFY(DroppedPaths(&web).empty());
+    QMimeData remote;
+    remote.setData("text/uri-list", "file://elsewhere.example/x\r\nfile:///second\r\n");
+    QVERIFY(DroppedPaths(&remote).empty());
   }
 
   void DialogUnitsFollowTheFontMetrics() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "find/folder_sweep.h"
 #include "scan/address_scanner.h"
 #include "temp_folder.h"
 
@@ -113,4 +114,60 @@ TEST(AllocationFailure, FailureAtAnyStepLeavesTheListAsItWas) {
     ASSERT_EQ(scanner.Addresses(), expected) << "failing allocation " << after;
   }
   EXPECT_TRUE(completed);
+}
+
+namespace {
+
+// Records rows and warnings. The cursor comes back before the warning and
+// after the files are swept: the failure ends there, so that only the walk
+// and the sweeps fail.
+class FolderDialog : public korvel::SweepDialog {
+ public:
+  void AddResultRow(const std::string& address, const std::string&) override { rows.push_back(address); }
+  std::string KeywordText() override { return {}; }
+  std::string ExtensionText() override { return {}; }
+  bool IsLocalSweep() override { return true; }
+  void ShowWarning(const std::string&) override { ++warnings; }
+  int BeginWaitCursor() override { return 0; }
+  void RestoreCursor(int) override { g_allowed = kUnlimited; }
+  void AddKeywordsToHistory() override { ++histories; }
+  void AddExtensionsToHistory() override { ++histories; }
+  List rows;
+  int warnings = 0, histories = 0;
+};
+
+}  // namespace
+
+TEST(AllocationFailure, AFailedWalkKeepsItsFoundFilesUntilTheNextFolderSweep) {
+  TempFolder folder;
+  List all;
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+    all.push_back(folder.Write(name, std::string("http://") + name + ".example\n"));
+  bool seen = false;
+  for (std::size_t after = 0; !seen && after < 200; ++after) {
+    FolderDialog dialog;
+    {
+      FailAllocations fail(after, 0);
+      try {
+        korvel::SweepFolder(dialog, folder.Path(""));
+      } catch (const std::bad_alloc&) {
+        continue;  // failed outside the walk
+      }
+    }
+    if (dialog.warnings == 0 || korvel::FoundFiles().empty()) continue;
+    seen = true;
+    // What the walk collected stays, unswept, and no history changed.
+    const List kept = korvel::FoundFiles();
+    ASSERT_LE(kept.size(), all.size());
+    EXPECT_EQ(kept, List(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(kept.size())));
+    EXPECT_TRUE(dialog.rows.empty());
+    EXPECT_EQ(dialog.histories, 0);
+    // The next sweep starts from an empty list and leaves one.
+    FolderDialog next;
+    korvel::SweepFolder(next, folder.Path(""));
+    EXPECT_EQ(next.rows, (List{"http://a.txt.example", "http://b.txt.example", "http://c.txt.example",
+                               "http://d.txt.example"}));
+    EXPECT_TRUE(korvel::FoundFiles().empty());
+  }
+  EXPECT_TRUE(seen) << "no failing allocation fell inside the walk";
 }

@@ -99,6 +99,24 @@ std::string AttributeText(Random& random, std::size_t attributes) {
   return text;
 }
 
+// Long texts: pieces, many distinct addresses, and stretches of plain words
+// (no candidate in them) of `gap` bytes and more between them.
+std::string LongText(Random& random, std::size_t length, std::size_t gap) {
+  static const std::vector<std::string> plain = {"lorem ", "ipsum ", "dolor\n", "sit ", "amet\r\n", "\t"};
+  std::string text;
+  std::size_t host = 0;
+  while (text.size() < length) {
+    text += PieceText(random, 1 + random.Below(40));
+    text += " http://host" + std::to_string(host++) + ".example/p" + (random.OneIn(2) ? "?q=1 " : " ");
+    if (random.OneIn(4)) text += AttributeText(random, 1 + random.Below(4));
+    if (gap > 0 && random.OneIn(3)) {
+      const std::size_t stop = text.size() + gap + random.Below(gap / 4 + 1);
+      while (text.size() < stop) text += plain[random.Below(plain.size())];
+    }
+  }
+  return text;
+}
+
 void ExpectSameAsReference(const std::vector<std::string>& texts) {
   AddressScanner scanner;
   std::vector<std::string> expected;
@@ -146,6 +164,22 @@ TEST(Differential, AppendedScansMatchTheReference) {
   for (int round = 0; round < 1000; ++round) {
     ExpectSameAsReference({PieceText(random, random.Below(30)), PieceText(random, random.Below(30)),
                            DenseText(random, random.Below(60))});
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(Differential, LongTextsMatchTheReference) {
+  Random random(2026);
+  // Hundreds of distinct addresses (the duplicate index grows), candidates
+  // more than 64 KB apart, and texts of several megabytes.
+  for (int round = 0; round < 3; ++round) {
+    ExpectSameAsReference({LongText(random, 40000, 0)});
+    if (HasFatalFailure()) return;
+  }
+  ExpectSameAsReference({LongText(random, 1 << 20, 70000), LongText(random, 300000, 0)});
+  if (HasFatalFailure()) return;
+  for (std::size_t megabytes : {3u, 5u}) {
+    ExpectSameAsReference({LongText(random, megabytes << 20, 1 << 17)});
     if (HasFatalFailure()) return;
   }
 }

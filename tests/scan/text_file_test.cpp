@@ -99,7 +99,7 @@ TEST(TextFile, FifoIsRefusedWithoutBlocking) {
   EXPECT_TRUE(ScanFile(fifo).empty());
 }
 
-TEST(TextFile, UnreadableFileIsRefused) {
+TEST(TextFile, UnprivilegedUnreadableFileIsRefused) {
   if (geteuid() == 0) GTEST_SKIP() << "the superuser reads every file";
   TempFolder folder;
   const std::string file = folder.Write("locked", "www.a.org\n");

@@ -14,6 +14,7 @@
 
 // The layer's headers before <windows.h> (see ui/README.md).
 #include "app/korvel_main.h"
+#include "korvel_version.h"
 #include "res/templates.h"
 #include "settings/history.h"
 #include "ui/headless/recording_desktop.h"
@@ -291,7 +292,7 @@ class SelfTest {
 void SelfTest::CheckWindow() {
   t_.Check(main_ != nullptr && IsWindowVisible(main_), "the main window is up");
   if (main_ == nullptr) return;
-  t_.Equal(Text(main_), std::string("Korvel v1.0.70"), "caption");
+  t_.Equal(Text(main_), std::string("Korvel v" KORVEL_VERSION), "caption");
   const LONG style = GetWindowLongA(main_, GWL_STYLE);
   t_.Check((style & WS_MINIMIZEBOX) != 0 && (style & (WS_MAXIMIZEBOX | WS_THICKFRAME)) == 0,
            "a minimise box, no maximise box, no sizing border");

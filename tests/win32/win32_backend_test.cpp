@@ -6,6 +6,7 @@
 #include <cstring>
 #include <span>
 
+#include "korvel_version.h"
 #include "probe_app.h"
 #include "res/templates.h"
 #include "timer_script.h"
@@ -125,7 +126,7 @@ TEST_F(Win32DialogTest, MainWindowHasTheTemplatesFrameMenuAndControls) {
   DialogPeer& dialog = Create(IDD_KORVEL_DIALOG);
   ::HWND window = Native(&dialog);
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(dialog.GetText(), "Korvel v1.0.70");
+  EXPECT_EQ(dialog.GetText(), "Korvel v" KORVEL_VERSION);
   const LONG style = Style(window);
   EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_POPUP),
             WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_POPUP);

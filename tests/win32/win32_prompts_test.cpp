@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/folder_dialog.h"
 #include "timer_script.h"
 #include "ui/win32/win32_backend.h"
 #include "ui/win32/windows_api.h"
@@ -136,6 +137,29 @@ TEST_F(Win32PromptsTest, FolderBrowserStartsOnTheInitialFolderAndGivesIt) {
       .Step("cancel", [] { Press(IDCANCEL); });
   cancel.Start();
   EXPECT_EQ(prompts.ChooseFolder(request), std::nullopt);
+}
+
+TEST_F(Win32PromptsTest, FolderDialogTellsAnItemWithoutAPathFromACancel) {
+  ScopedBackend installed(backend);
+  // My Computer is an item of the shell with no file-system path.
+  CFolderDialog computer(nullptr, "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", nullptr, 0);
+  script.Until("the browser is up", DialogIsUp).Step("accept My Computer", [] { Press(IDOK); });
+  script.Start();
+  EXPECT_EQ(computer.DoModal(), IDCANCEL);
+  EXPECT_EQ(computer.GetFolderPath(), "");
+
+  CFolderDialog cancelled(nullptr, folder_.c_str(), nullptr, BIF_RETURNONLYFSDIRS);
+  TimerScript cancel;
+  cancel.Until("the browser is up", DialogIsUp).Step("cancel", [] { Press(IDCANCEL); });
+  cancel.Start();
+  EXPECT_EQ(cancelled.DoModal(), -1);
+
+  CFolderDialog chosen(nullptr, folder_.c_str(), nullptr, BIF_RETURNONLYFSDIRS);
+  TimerScript accept;
+  accept.Until("the browser is up", DialogIsUp).Step("accept", [] { Press(IDOK); });
+  accept.Start();
+  EXPECT_EQ(chosen.DoModal(), IDOK);
+  EXPECT_EQ(chosen.GetFolderPath(), folder_);
 }
 
 }  // namespace

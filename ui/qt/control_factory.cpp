@@ -25,6 +25,8 @@ constexpr DWORD kStaticRight = 0x0002;
 constexpr DWORD kStaticNoPrefix = 0x0080;
 constexpr DWORD kButtonHorizontalMask = 0x0300;
 constexpr DWORD kButtonRight = 0x0200;
+// The frame of a sunken picture, around its contents.
+constexpr int kSunkenFrame = 1;
 
 Qt::Alignment LabelAlignment(DWORD style) {
   Qt::Alignment align = Qt::AlignLeft;
@@ -76,9 +78,12 @@ QWidget* CreateLabel(const ControlTemplate& control, QWidget* client) {
 QWidget* CreatePicture(const ControlTemplate& control, QWidget* client) {
   auto* picture = new QLabel(client);
   picture->setPixmap(ResourceBitmap(control.image));
-  // Centred and clipped to the control, not scaled.
+  // Centred, never scaled; TemplateUnits makes the control large enough.
   picture->setAlignment((control.style & SS_CENTERIMAGE) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
-  if (control.style & SS_SUNKEN) picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  if (control.style & SS_SUNKEN) {
+    picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picture->setLineWidth(kSunkenFrame);
+  }
   return picture;
 }
 
@@ -121,6 +126,19 @@ QPushButton* CreatePushButton(const ControlTemplate& control, QWidget* client) {
 }
 
 }  // namespace
+
+DialogUnits TemplateUnits(const DialogTemplate& dialog, const QFont& font) {
+  DialogUnits units(font);
+  for (const ControlTemplate& control : dialog.controls) {
+    if (control.kind != ControlKind::Picture) continue;
+    const QPixmap picture = ResourceBitmap(control.image);
+    if (picture.isNull()) continue;
+    const int frame = (control.style & SS_SUNKEN) ? 2 * kSunkenFrame : 0;
+    units = units.Fitting(QRect(control.x, control.y, control.cx, control.cy),
+                          picture.size() + QSize(frame, frame));
+  }
+  return units;
+}
 
 CreatedControl CreateControl(const ControlTemplate& control, QtDialogPeer& dialog, QWidget* client,
                              const DialogUnits& units) {

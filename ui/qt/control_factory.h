@@ -6,6 +6,7 @@
 
 #include "ui/backend.h"
 
+class QFont;
 class QMenuBar;
 class QWidget;
 
@@ -18,6 +19,11 @@ struct CreatedControl {
   QWidget* widget = nullptr;  // a child of the client area; null for kinds with no widget
   std::unique_ptr<WindowPeer> peer;
 };
+
+// The dialog's units for `font`, enlarged where a picture would not fit its
+// control: the font sets the units, but a picture keeps its pixels, and a
+// centred picture is to show whole, as its template means it to.
+DialogUnits TemplateUnits(const DialogTemplate& dialog, const QFont& font);
 
 // The control at its place (in pixels of the dialog's font), with its
 // styles, text and focus policy.

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 namespace korvel::qt {
@@ -22,14 +23,23 @@ DialogUnits::DialogUnits(const QFont& font) {
   // The average width of the 52 letters, rounded, as the window system takes it.
   const int letters =
       metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-  base_x_ = (letters / 26 + 1) / 2;
-  base_y_ = metrics.height();
-  if (base_x_ < 1) base_x_ = 1;
-  if (base_y_ < 1) base_y_ = 1;
+  x64_ = std::max(1, (letters / 26 + 1) / 2) * 64;
+  y64_ = std::max(1, metrics.height()) * 64;
 }
 
-int DialogUnits::X(int units) const { return MulDiv(units, base_x_, 4); }
-int DialogUnits::Y(int units) const { return MulDiv(units, base_y_, 8); }
+int DialogUnits::X(int units) const { return MulDiv(units, x64_, 4 * 64); }
+int DialogUnits::Y(int units) const { return MulDiv(units, y64_, 8 * 64); }
+
+DialogUnits DialogUnits::Fitting(const QRect& units, const QSize& pixels) const {
+  DialogUnits fitted = *this;
+  if (units.width() > 0)
+    while (fitted.Rect(units.x(), units.y(), units.width(), units.height()).width() < pixels.width())
+      ++fitted.x64_;
+  if (units.height() > 0)
+    while (fitted.Rect(units.x(), units.y(), units.width(), units.height()).height() < pixels.height())
+      ++fitted.y64_;
+  return fitted;
+}
 
 QRect DialogUnits::Rect(int left, int top, int width, int height) const {
   // Convert both edges so that neighbouring controls meet where they should.

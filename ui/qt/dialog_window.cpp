@@ -38,12 +38,7 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
 bool DialogWindow::Wanted(const QMimeData* mime) { return HasLocalPaths(mime); }
 
 void DialogWindow::Drop(const QMimeData* mime) {
-  std::vector<std::string> paths;
-  if (auto first = FirstDroppedPath(mime)) paths.push_back(*first);
-  // Further items count only for DragQueryFile's number of items.
-  const QList<QUrl> urls = mime->urls();
-  for (qsizetype i = 1; i < urls.size(); ++i)
-    if (urls[i].isLocalFile()) paths.push_back(PathBytes(urls[i].toLocalFile()));
+  std::vector<std::string> paths = DroppedPaths(mime);
   if (paths.empty()) return;
   // The sweep runs after the drag has finished, so the program the files
   // came from is not kept waiting for it.

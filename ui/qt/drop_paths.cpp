@@ -66,21 +66,46 @@ bool HasLocalPaths(const QMimeData* mime) {
   return false;
 }
 
-std::optional<std::string> FirstDroppedPath(const QMimeData* mime) {
-  if (!mime) return std::nullopt;
+namespace {
+
+// Every item of the drop, in order: its path's bytes when it is a local file
+// or folder, nothing otherwise.
+std::vector<std::optional<std::string>> DroppedItems(const QMimeData* mime) {
+  std::vector<std::optional<std::string>> items;
+  if (!mime) return items;
   const QByteArray list = mime->data(QStringLiteral("text/uri-list"));
   if (!list.isEmpty()) {
     // One URI a line, CR LF between them; lines starting with '#' are comments.
     for (const QByteArray& raw : list.split('\n')) {
       const QByteArray line = raw.trimmed();
       if (line.isEmpty() || line.startsWith('#')) continue;
-      return LocalPathFromUri(line.toStdString());  // only the first item counts
+      items.push_back(LocalPathFromUri(line.toStdString()));
     }
-    return std::nullopt;
+    return items;
   }
-  const QList<QUrl> urls = mime->urls();
-  if (urls.isEmpty() || !urls.first().isLocalFile()) return std::nullopt;
-  return PathBytes(urls.first().toLocalFile());
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile())
+      items.emplace_back(PathBytes(url.toLocalFile()));
+    else
+      items.emplace_back();
+  }
+  return items;
+}
+
+}  // namespace
+
+std::optional<std::string> FirstDroppedPath(const QMimeData* mime) {
+  const auto items = DroppedItems(mime);
+  return items.empty() ? std::nullopt : items.front();
+}
+
+std::vector<std::string> DroppedPaths(const QMimeData* mime) {
+  std::vector<std::string> paths;
+  const auto items = DroppedItems(mime);
+  if (items.empty() || !items.front()) return paths;
+  for (const auto& item : items)
+    if (item) paths.push_back(*item);
+  return paths;
 }
 
 }  // namespace korvel::qt

@@ -58,7 +58,7 @@ QtDialogPeer::QtDialogPeer(QtBackend& backend, const DialogTemplate& dialogTempl
 
   const QFont font = TemplateFont(DisplayText(dialogTemplate.fontName), dialogTemplate.pointSize);
   window_->setFont(font);
-  const DialogUnits units(font);
+  const DialogUnits units = TemplateUnits(dialogTemplate, font);
 
   int top = 0;
   if (const MenuTemplate* menu = dialogTemplate.menu != 0 ? FindMenuTemplate(dialogTemplate.menu) : nullptr) {
@@ -129,7 +129,7 @@ void QtDialogPeer::Place() {
     window_->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
     return;
   }
-  const DialogUnits units(window_->font());
+  const DialogUnits units = TemplateUnits(template_, window_->font());
   QPoint origin;
   if (owner != nullptr) {
     // Template positions count from the owner's client area.

@@ -11,8 +11,11 @@ namespace {
 
 ::HWND Native(HWND peer) { return static_cast<::HWND>(NativeWindow(peer)); }
 
-// The ANSI path buffers of the file dialogs and the folder browser.
-constexpr std::size_t kPathBuffer = MAX_PATH;
+// The longest path Windows has, in UTF-16 units (a "\\?\" path); in the ANSI
+// code page a unit can take two bytes. The dialogs fail outright, as if
+// cancelled, when a pick does not fit their buffer.
+constexpr std::size_t kLongestPath = 32768;
+constexpr std::size_t kAnsiPathBuffer = 2 * kLongestPath;
 
 bool ShellOpen(HWND owner, const char* verb, const std::string& file) {
   const auto result = reinterpret_cast<INT_PTR>(
@@ -33,6 +36,26 @@ std::string NativeFilter(const std::string& filter) {
   return native;
 }
 
+// The file-system path of a shell item at whatever length the shell gives it
+// (SHGetPathFromIDListA stops at MAX_PATH). Empty for an item without one,
+// and for one whose path the ANSI code page cannot spell: no file call of the
+// program could reach it.
+std::string ShellItemPath(PCIDLIST_ABSOLUTE item) {
+  std::vector<wchar_t> wide(kLongestPath, L'\0');
+  if (!SHGetPathFromIDListEx(item, wide.data(), static_cast<::DWORD>(wide.size()), GPFIDL_DEFAULT))
+    return {};
+  const int units = lstrlenW(wide.data());
+  if (units == 0) return {};
+  ::BOOL lossy = FALSE;
+  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr, 0,
+                                        nullptr, &lossy);
+  if (bytes <= 0 || lossy) return {};
+  std::string path(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, path.data(), bytes, nullptr,
+                      nullptr);
+  return path;
+}
+
 int CALLBACK BrowseCallback(::HWND browser, UINT message, ::LPARAM value, ::LPARAM data) {
   const auto& request = *reinterpret_cast<const FolderDialogRequest*>(data);
   switch (message) {
@@ -43,10 +66,10 @@ int CALLBACK BrowseCallback(::HWND browser, UINT message, ::LPARAM value, ::LPAR
       return 0;
     case BFFM_SELCHANGED:
       if ((request.flags & BIF_STATUSTEXT) != 0) {
-        char path[kPathBuffer] = {};
         // An item without a file-system path leaves the status line as it was.
-        if (SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(value), path))
-          SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<::LPARAM>(path));
+        const std::string path = ShellItemPath(reinterpret_cast<PCIDLIST_ABSOLUTE>(value));
+        if (!path.empty())
+          SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<::LPARAM>(path.c_str()));
       }
       return 0;
     case BFFM_VALIDATEFAILEDA:
@@ -83,7 +106,7 @@ int Win32Prompts::MessageBox(HWND owner, const std::string& text, const std::str
 }
 
 std::optional<std::string> Win32Prompts::ChooseFile(const FileDialogRequest& request) {
-  std::vector<char> path(kPathBuffer, '\0');
+  std::vector<char> path(kAnsiPathBuffer, '\0');
   request.fileName.copy(path.data(), path.size() - 1);
   const std::string filter = NativeFilter(request.filter);
   OPENFILENAMEA dialog{};
@@ -101,7 +124,7 @@ std::optional<std::string> Win32Prompts::ChooseFile(const FileDialogRequest& req
 }
 
 std::optional<std::string> Win32Prompts::ChooseFolder(const FolderDialogRequest& request) {
-  char displayName[kPathBuffer] = {};
+  char displayName[MAX_PATH] = {};  // the size the browser assumes; never read
   BROWSEINFOA browse{};
   browse.hwndOwner = Native(request.owner);
   browse.pidlRoot = nullptr;  // starts at the desktop
@@ -112,11 +135,9 @@ std::optional<std::string> Win32Prompts::ChooseFolder(const FolderDialogRequest&
   browse.lParam = reinterpret_cast<::LPARAM>(&request);
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&browse);
   if (chosen == nullptr) return std::nullopt;
-  char path[kPathBuffer] = {};
-  const BOOL converted = SHGetPathFromIDListA(chosen, path);
+  std::string path = ShellItemPath(chosen);
   CoTaskMemFree(chosen);
-  if (!converted) return std::nullopt;
-  return std::string(path);
+  return path;  // empty: an item without a path, which is no cancel
 }
 
 }  // namespace korvel::win32
