@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 
 DEPS_GUI = $(if $(filter ON,$(GUI)),gui,)
 
-.PHONY: all build run test bench fuzz install clean win32 win32-test package package-win32 package-test
+.PHONY: all build run test tsan bench fuzz install clean win32 win32-test package package-win32 package-test
 
 WIN32_BUILD  ?= build-win32
 WIN32_TBUILD ?= build-win32-test
@@ -29,6 +29,17 @@ test:
 	  -DKORVEL_SANITIZE=ON -DKORVEL_WERROR=ON -DKORVEL_TESTS=ON
 	cmake --build $(TBUILD) -j $(JOBS)
 	cd $(TBUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The sweep engine's and korvel-sweep's tests under ThreadSanitizer (no GUI).
+TSAN_BUILD ?= build-tsan
+tsan:
+	tools/install-deps core test
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_GUI=OFF -DKORVEL_TESTS=ON \
+	  -DKORVEL_WERROR=ON -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \
+	  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target engine_tests cli_tests korvel-sweep
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) -R '^(SweepJob|AddressScanner\.ARaised|KorvelSweepTest|cli_map_step)'
 
 # korvel.exe, korvel-sweep.exe and Manual.html for 32-bit Windows, in $(WIN32_BUILD)/bin.
 win32:
@@ -83,4 +94,4 @@ package-test: package package-win32
 	tools/package-test $(BUILD) $(WIN32_BUILD)
 
 clean:
-	rm -rf $(BUILD) $(TBUILD) build-bench build-fuzz $(WIN32_BUILD) $(WIN32_TBUILD)
+	rm -rf $(BUILD) $(TBUILD) $(TSAN_BUILD) build-bench build-fuzz $(WIN32_BUILD) $(WIN32_TBUILD)

@@ -20,6 +20,10 @@ bool IsTerminal(std::FILE* stream);
 // socket) rather than to a file.
 bool IsLive(std::FILE* stream);
 
+// Whether the reader of a pipe at `stream` has gone (as head does when it
+// has its lines). False where that cannot be told.
+bool ReaderGone(std::FILE* stream);
+
 // Standard output takes bytes as they are (no LF to CR LF).
 void SetBinary(std::FILE* stream);
 

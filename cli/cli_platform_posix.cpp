@@ -1,5 +1,6 @@
 #include "cli/cli_platform.h"
 
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,11 @@ bool IsLive(std::FILE* stream) {
   struct stat st {};
   if (fstat(fileno(stream), &st) != 0) return false;
   return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode);
+}
+
+bool ReaderGone(std::FILE* stream) {
+  pollfd watched{fileno(stream), 0, 0};
+  return poll(&watched, 1, 0) == 1 && (watched.revents & (POLLERR | POLLHUP)) != 0;
 }
 
 void SetBinary(std::FILE*) {}

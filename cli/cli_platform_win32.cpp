@@ -24,6 +24,8 @@ bool IsLive(std::FILE* stream) {
   return type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
 }
 
+bool ReaderGone(std::FILE*) { return false; }
+
 void SetBinary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 }  // namespace korvel::cli_platform

@@ -233,7 +233,7 @@ int Run(int argc, char** argv) {
   SweepJob job(std::move(inputs), sink, options);
   sink.SetJob(job);
   const bool show_progress = progress || (!no_progress && cli_platform::IsTerminal(stderr));
-  if (show_progress) stderr_line.Start(job);
+  stderr_line.Start(job, show_progress, live);
   job.Run();
   stderr_line.Stop();
 

@@ -39,6 +39,11 @@ class OutputFile {
 
   void Flush();
   void Discard();
+  // Closes the temporary file and renames it over the target (per platform);
+  // sets error_ on failure.
+  void PutInPlace();
+  // The temporary file needs no removal on a signal any more.
+  static void ForgetTempFile();
 
   std::string buffer_;
   std::FILE* stream_ = nullptr;

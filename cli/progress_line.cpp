@@ -2,14 +2,17 @@
 
 #include <cstdio>
 
+#include "cli/cli_platform.h"
+
 namespace korvel {
 
 ProgressLine::ProgressLine() : start_(std::chrono::steady_clock::now()) {}
 
 ProgressLine::~ProgressLine() { Stop(); }
 
-void ProgressLine::Start(const SweepJob& job) {
-  thread_ = std::thread([this, &job] { Loop(job); });
+void ProgressLine::Start(SweepJob& job, bool show, bool watch_output) {
+  if (!show && !watch_output) return;
+  thread_ = std::thread([this, &job, show, watch_output] { Loop(job, show, watch_output); });
 }
 
 void ProgressLine::Stop() {
@@ -45,9 +48,12 @@ std::string ProgressLine::Format(const SweepProgress& p, double seconds) {
   return line;
 }
 
-void ProgressLine::Loop(const SweepJob& job) {
+void ProgressLine::Loop(SweepJob& job, bool show, bool watch_output) {
   std::unique_lock<std::mutex> lock(mutex_);
-  while (!wake_.wait_for(lock, std::chrono::milliseconds(250), [this] { return stop_; })) {
+  for (unsigned tick = 1; !wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stop_; });
+       ++tick) {
+    if (watch_output && cli_platform::ReaderGone(stdout)) job.Cancel();
+    if (!show || tick % 3 != 0) continue;
     const std::string line = Format(job.Progress(), Seconds());
     std::fprintf(stderr, "\r%s", line.c_str());
     for (std::size_t i = line.size(); i < shown_; ++i) std::fputc(' ', stderr);

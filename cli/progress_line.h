@@ -18,8 +18,9 @@ class ProgressLine {
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
 
-  // Shows the job's counters until Stop().
-  void Start(const SweepJob& job);
+  // Until Stop(): shows the job's counters when `show`; with `watch_output`,
+  // cancels the job once nobody reads standard output any more.
+  void Start(SweepJob& job, bool show, bool watch_output);
   // Clears the line and ends its thread.
   void Stop();
 
@@ -32,7 +33,7 @@ class ProgressLine {
   static std::string Format(const SweepProgress& progress, double seconds);
 
  private:
-  void Loop(const SweepJob& job);
+  void Loop(SweepJob& job, bool show, bool watch_output);
   void Clear();  // the mutex held
 
   const std::chrono::steady_clock::time_point start_;

@@ -1,5 +1,5 @@
-# Cross build for 32-bit Windows with Debian's mingw-w64, posix thread model
-# (std::thread on winpthreads, linked in statically).
+# Cross build for 32-bit Windows with Debian's mingw-w64, in its posix thread
+# model: std::thread and std::mutex over winpthreads, linked in statically.
 #   cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)

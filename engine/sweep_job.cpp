@@ -185,9 +185,14 @@ class SweepJob::Impl final : public WalkTarget {
       ++in_work_;
       reading_.emplace(item.number, item.path);
       const bool more = MayTake();
+      // The last path of a finished walk: the idle workers may end.
+      const bool last = queue_.empty() && walk_done_;
       lock.unlock();
       room_cv_.notify_one();
-      if (more) work_cv_.notify_one();
+      if (last)
+        work_cv_.notify_all();
+      else if (more)
+        work_cv_.notify_one();
 
       FileResult result = SweepOneFile(item.path, scanner, control);
       bytes_found_.fetch_add(result.file_size, std::memory_order_relaxed);

@@ -53,7 +53,9 @@ bool IsNothingThere(int error) { return error == ENOENT || error == ENOTDIR || e
 int ReadAll(int fd, std::size_t size_hint, std::string& text, const ReadControl& control) {
   // One byte more than the file's size: room for the final LF, and a way to
   // notice a file that grew.
-  text.resize(size_hint + 1);
+  // Reserved, then filled a step at a time: no pass over the whole buffer
+  // before the first read, so a cancel is seen at once also in a huge file.
+  text.reserve(size_hint + 1);
   const std::size_t step = control.cancel != nullptr ? kCancellableRead : kMaxRead;
   std::size_t got = 0;
   int error = 0;
@@ -63,8 +65,12 @@ int ReadAll(int fd, std::size_t size_hint, std::string& text, const ReadControl&
       break;
     }
     if (got == text.size()) {
-      if (size_hint == 0 && got > kUnsizedLimit) throw std::bad_alloc();
-      text.resize(got + std::max(got / 2, kGrowth));
+      if (got < text.capacity()) {
+        text.resize(std::min(text.capacity(), got + step));
+      } else {
+        if (size_hint == 0 && got > kUnsizedLimit) throw std::bad_alloc();
+        text.resize(got + std::max(got / 2, kGrowth));
+      }
     }
     const long long n = ReadSome(fd, &text[got], std::min(step, text.size() - got));
     if (n < 0 && errno == EINTR) continue;

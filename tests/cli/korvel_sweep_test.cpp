@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +33,7 @@ struct Result {
 
 struct Limits {
   rlim_t file_size = RLIM_INFINITY;
+  rlim_t address_space = RLIM_INFINITY;
 };
 
 // Runs korvel-sweep with `args`. The child is killed if it runs for more than
@@ -52,6 +54,10 @@ Result Sweep(const Strings& args, const Limits& limits = {}) {
       rlimit limit{limits.file_size, limits.file_size};
       setrlimit(RLIMIT_FSIZE, &limit);
       signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+    }
+    if (limits.address_space != RLIM_INFINITY) {
+      rlimit limit{limits.address_space, limits.address_space};
+      setrlimit(RLIMIT_AS, &limit);
     }
     alarm(60);
     std::vector<char*> argv{const_cast<char*>(KORVEL_SWEEP_BINARY)};
@@ -283,16 +289,130 @@ TEST_F(KorvelSweepTest, LinksFifosAndSocketsDoNotStopOrLoopTheWalk) {
   EXPECT_NE(fifo.err.find("neither a file nor a folder"), std::string::npos);
 }
 
-TEST_F(KorvelSweepTest, UnprivilegedUnreadableFolderIsSkippedAndTheWalkGoesOn) {
+TEST_F(KorvelSweepTest, UnprivilegedUnreadableFolderOrFileIsNamedAndTheWalkGoesOn) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   tree.File("locked/1/one.txt", "http://one.example");
   tree.File("locked/2/two.txt", "http://two.example");
   tree.File("locked/3/three.txt", "http://three.example");
+  tree.File("locked/4.txt", "http://four.example");
   ASSERT_EQ(chmod(P("locked/2").c_str(), 0), 0);
-  const Result r = Sweep({P("locked")});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "http://one.example\t" + P("locked/1/one.txt") + "\n" +
-                       "http://three.example\t" + P("locked/3/three.txt") + "\n");
+  ASSERT_EQ(chmod(P("locked/4.txt").c_str(), 0), 0);
+  const std::string rows = "http://one.example\t" + P("locked/1/one.txt") + "\n" +
+                           "http://three.example\t" + P("locked/3/three.txt") + "\n";
+  for (const char* threads : {"1", "3"}) {
+    const Result r = Sweep({"-j", threads, P("locked")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, rows);
+    EXPECT_EQ(r.err, "korvel-sweep: " + P("locked/2/") + ": cannot list folder (Permission denied)\n" +
+                         "korvel-sweep: " + P("locked/4.txt") + ": cannot open (Permission denied)\n");
+  }
+  const Result quiet = Sweep({"-q", P("locked")});
+  EXPECT_EQ(quiet.status, 1);
+  EXPECT_EQ(quiet.err, "");
+}
+
+// --- Threads, lists and streaming ------------------------------------------------
+
+// A tree of a few hundred files with rows of every kind, in several folders.
+void MakeWideTree(const TempTree& tree, const std::string& top) {
+  for (int i = 0; i < 300; ++i) {
+    std::string text;
+    for (int k = 0; k <= i % 7; ++k)
+      text += "http://h" + std::to_string(i * 7 + k) + ".example/ x" + std::to_string(k) + "@m.example\r\n";
+    static const char odd[] = "www.nul\0cut.example <a href='q\tv'> C:\\d\\e";
+    if (i % 11 == 0) text += std::string(odd, sizeof odd - 1);
+    tree.File(top + "/" + std::to_string(i % 5) + "/f" + std::to_string(i) + (i % 3 ? ".txt" : ".htm"), text);
+  }
+}
+
+TEST_F(KorvelSweepTest, EveryThreadCountWritesTheSameBytes) {
+  MakeWideTree(tree, "wide");
+  for (const Strings& options : {Strings{}, Strings{"-f", "json", "-e", "htm"}, Strings{"-f", "export", "-k", "f1"}}) {
+    Strings args = options;
+    args.insert(args.end(), {P("wide"), P("site/notes.txt"), P("site")});
+    Strings one = args;
+    one.insert(one.begin(), {"-j", "1"});
+    const Result expected = Sweep(one);
+    ASSERT_EQ(expected.status, 0) << expected.err;
+    ASSERT_GT(expected.out.size(), 1000u);
+    for (const char* threads : {"2", "3", "8"}) {
+      Strings many = args;
+      many.insert(many.begin(), {"--threads", threads});
+      const Result r = Sweep(many);
+      EXPECT_EQ(r.status, 0);
+      EXPECT_TRUE(r.out == expected.out) << threads;
+    }
+  }
+}
+
+TEST_F(KorvelSweepTest, FilesFromListsAreSweptAfterTheArgumentsLikeThem) {
+  const Strings listed{P("site/sub"), P("site/notes.txt"), P("site/index.htm")};
+  std::string lf, nul;
+  for (const std::string& path : listed) {
+    lf += path + (&path == &listed[1] ? "\r\n" : "\n");
+    nul += path + std::string(1, '\0');
+  }
+  tree.File("lists/lf", lf);
+  tree.File("lists/nul", nul);
+  const Result expected = Sweep({P("site/empty.txt"), listed[0], listed[1], listed[2]});
+  ASSERT_EQ(expected.status, 0);
+  EXPECT_EQ(Sweep({"--files-from", P("lists/lf"), P("site/empty.txt")}).out, expected.out);
+  EXPECT_EQ(Sweep({"-0", "--files-from", P("lists/nul"), P("site/empty.txt")}).out, expected.out);
+  const Result missing = Sweep({"--files-from", P("lists/none")});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find(P("lists/none")), std::string::npos);
+}
+
+TEST_F(KorvelSweepTest, RowsReachAPipeBeforeTheSweepEndsAndStatsFollow) {
+  tree.File("slow/1.txt", "http://first.example/\n");
+  tree.File("slow/2.txt", "www.last.example");
+  ASSERT_EQ(truncate(P("slow/2.txt").c_str(), std::int64_t{2} << 30), 0);  // sparse, read as NULs
+  int pipe_fds[2];
+  ASSERT_EQ(pipe(pipe_fds), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(pipe_fds[1], 1);
+    close(pipe_fds[0]);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 2);
+    alarm(60);
+    execl(KORVEL_SWEEP_BINARY, KORVEL_SWEEP_BINARY, "-j", "2", P("slow").c_str(), nullptr);
+    _exit(127);
+  }
+  close(pipe_fds[1]);
+  std::string first;
+  char c;
+  while (read(pipe_fds[0], &c, 1) == 1 && c != '\n') first += c;
+  int status = 0;
+  // The big file is still being read when the first file's row arrives.
+  EXPECT_EQ(waitpid(child, &status, WNOHANG), 0);
+  EXPECT_EQ(first, "http://first.example/\t" + P("slow/1.txt"));
+  // The reader goes away, as head does: the sweep ends soon, not after the big file.
+  close(pipe_fds[0]);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+  const Result stats = Sweep({"--stats", "--no-progress", P("site")});
+  EXPECT_EQ(stats.status, 0);
+  EXPECT_NE(stats.err.find("korvel-sweep: 4 files swept, "), std::string::npos) << stats.err;
+  EXPECT_NE(stats.err.find(" 4 rows, 0 not read, "), std::string::npos) << stats.err;
+  const Result progress = Sweep({"--progress", P("site")});
+  EXPECT_EQ(progress.out, Sweep({P("site")}).out) << "the progress line stays off standard output";
+}
+
+TEST_F(KorvelSweepTest, AFileOverTheAddressSpaceLimitIsTooLargeForMemory) {
+  tree.File("huge/small.txt", "http://small.example");
+  tree.File("huge/big.txt", "www.big.example");
+  ASSERT_EQ(truncate(P("huge/big.txt").c_str(), std::int64_t{1} << 30), 0);
+  Limits limits;
+  limits.address_space = rlim_t{768} << 20;
+  if (Sweep({"--version"}, limits).status != 0)
+    GTEST_SKIP() << "this build (a sanitizer's) cannot run under an address-space limit";
+  const Result r = Sweep({"-j", "1", P("huge")}, limits);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "http://small.example\t" + P("huge/small.txt") + "\n");
+  EXPECT_EQ(r.err, "korvel-sweep: " + P("huge/big.txt") + ": too large for memory\n");
 }
 
 }  // namespace

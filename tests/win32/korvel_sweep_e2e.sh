@@ -32,6 +32,10 @@ expect "the HTML files of the folder and its subfolder" \
 expect "a local sweep leaves the subfolder out" \
   "$(sweep -l -e htm -f export "$site")" "http://a.example/one"
 
+expect "every thread count gives the same rows" \
+  "$(sweep -j 3 "$site"; sweep -j 8 "$site\\sub" "$site")" \
+  "$(sweep -j 1 "$site"; sweep -j 1 "$site\\sub" "$site")"
+
 expect "keywords narrow by base name; a file is swept alone" \
   "$(sweep -f export -k note "$site"; sweep -f export "$site\\sub\\page.htm")" \
   "$(printf 'bob@b.example\nx.htm')"
