@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "platform/file_platform.h"
+#include "platform/file_status.h"
 
 namespace korvel {
 namespace {
@@ -28,7 +29,7 @@ std::string NameOf(const std::string& path) {
 }  // namespace
 
 bool OutputFile::Open(const std::string& requested, std::string& error) {
-  if (file_platform::Exists(requested) && !file_platform::ExistsAsFile(requested)) {
+  if (ExistsNotFollowingLinks(requested) && !IsRegularFileFollowingLinks(requested)) {
     error = "is not a file";
     return false;
   }
