@@ -18,7 +18,9 @@ INT_PTR CFolderDialog::DoModal() {
   request.title = m_title;
   request.initialFolder = m_initialFolder;
   request.flags = m_flags;
-  request.validateFailed = [this](const std::string& typed) { return OnBrowseValidateFailed(typed); };
+  request.validateFailed = [this](const std::string& typed) {
+    return OnBrowseValidateFailed(typed);
+  };
   std::optional<std::string> chosen = CurrentPrompts().ChooseFolder(request);
   PostModal();
   if (!chosen) return -1;

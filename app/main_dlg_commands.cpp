@@ -185,8 +185,7 @@ void CMainDlg::OnExport() {
                      MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES)
         return;
       break;
-    case ExportPathState::PathWritable:
-      break;
+    case ExportPathState::PathWritable: break;
   }
 
   // The column before the last: the address.
@@ -196,7 +195,8 @@ void CMainDlg::OnExport() {
       [this, column](std::size_t row) {
         return m_lstResults.GetItemText(static_cast<int>(row), column);
       });
-  if (!written) MessageBox(texts::kExportFailed, texts::kCaptionWarning, MB_OK | MB_ICONEXCLAMATION);
+  if (!written)
+    MessageBox(texts::kExportFailed, texts::kCaptionWarning, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace korvel

@@ -131,7 +131,8 @@ BOOL CSweepBox::PreTranslateMessage(MSG* pMsg) {
     if (const AcceleratorTable* table = FindAcceleratorTable(IDR_ACCELERATORS)) {
       for (const AcceleratorEntry& entry : table->entries) {
         const BYTE modifiers = entry.fVirt & (FSHIFT | FCONTROL | FALT);
-        if (entry.cmd == ID_FILE_EXIT && entry.key == pMsg->wParam && modifiers == pMsg->modifiers) {
+        if (entry.cmd == ID_FILE_EXIT && entry.key == pMsg->wParam &&
+            modifiers == pMsg->modifiers) {
           owner_.SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_EXIT, 0), 0);
           return TRUE;
         }

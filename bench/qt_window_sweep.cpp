@@ -54,7 +54,9 @@ int main(int argc, char** argv) {
   ticker.setTimerType(Qt::PreciseTimer);
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     const Clock::time_point now = Clock::now();
-    if (sweeping) largestGap = std::max(largestGap, std::chrono::duration<double, std::milli>(now - lastTick).count());
+    if (sweeping)
+      largestGap =
+          std::max(largestGap, std::chrono::duration<double, std::milli>(now - lastTick).count());
     lastTick = now;
   });
   QTimer::singleShot(100, [&] {
@@ -63,11 +65,13 @@ int main(int argc, char** argv) {
     lastTick = Clock::now();
     sweeping = true;
     const Clock::time_point start = Clock::now();
-    main->SendMessage(WM_COMMAND, MAKEWPARAM(ID_SWEEP_FOLDER, 0), 0);  // returns when the sweep has ended
+    main->SendMessage(WM_COMMAND, MAKEWPARAM(ID_SWEEP_FOLDER, 0),
+                      0);  // returns when the sweep has ended
     seconds = std::chrono::duration<double>(Clock::now() - start).count();
     sweeping = false;
     ticker.stop();
-    auto* list = static_cast<qt::ResultView*>(qt::QtBackend::WidgetOf(main->GetDlgItem(IDC_RESULTS)->m_hWnd));
+    auto* list = static_cast<qt::ResultView*>(
+        qt::QtBackend::WidgetOf(main->GetDlgItem(IDC_RESULTS)->m_hWnd));
     rows = list->Model()->RowCount();
     SendClose(main->m_hWnd);
   });

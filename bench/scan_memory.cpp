@@ -41,7 +41,8 @@ bool ResetPeak() {
 }
 
 // Writes a file of at least `size` bytes by repeating `write_piece`.
-void WriteFile(const fs::path& path, std::size_t size, const std::function<std::string(std::size_t)>& piece) {
+void WriteFile(const fs::path& path, std::size_t size,
+               const std::function<std::string(std::size_t)>& piece) {
   std::ofstream out(path, std::ios::binary);
   std::size_t written = 0;
   for (std::size_t i = 0; written < size; ++i) {
@@ -81,9 +82,11 @@ bool Measure(const char* label, const fs::path& path) {
     if (!reset || before < 0 || peak < 0) {
       std::printf("  %-34s cannot measure (no /proc peak reset)\n", label);
     } else {
-      std::printf("  %-34s %7.1f MB file, %5zu addresses, peak %7.1f MB above start = %.2fx the file size\n",
-                  label, size / 1e6, scanner.Count(), static_cast<double>(peak - before) / 1e6,
-                  static_cast<double>(peak - before) / size);
+      std::printf(
+          "  %-34s %7.1f MB file, %5zu addresses, peak %7.1f MB above start = %.2fx the file "
+          "size\n",
+          label, size / 1e6, scanner.Count(), static_cast<double>(peak - before) / 1e6,
+          static_cast<double>(peak - before) / size);
     }
     std::fflush(stdout);
     _exit(0);
@@ -99,10 +102,13 @@ int main(int argc, char** argv) {
   std::string corpus = "bench/corpus";
   std::size_t size = 256u << 20;
   for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--corpus=", 9) == 0) corpus = argv[i] + 9;
-    else if (std::strncmp(argv[i], "--size-mb=", 10) == 0) size = std::strtoull(argv[i] + 10, nullptr, 10) << 20;
+    if (std::strncmp(argv[i], "--corpus=", 9) == 0)
+      corpus = argv[i] + 9;
+    else if (std::strncmp(argv[i], "--size-mb=", 10) == 0)
+      size = std::strtoull(argv[i] + 10, nullptr, 10) << 20;
   }
-  const fs::path folder = fs::temp_directory_path() / ("korvel-scan-memory-" + std::to_string(getpid()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("korvel-scan-memory-" + std::to_string(getpid()));
   fs::create_directories(folder);
 
   struct Case {
@@ -112,17 +118,21 @@ int main(int argc, char** argv) {
   const std::vector<std::string> html = CorpusFiles(fs::path(corpus) / "html");
   const std::vector<std::string> text = CorpusFiles(fs::path(corpus) / "text");
   auto from = [](const std::vector<std::string>& files) {
-    return [&files](std::size_t i) { return files.empty() ? std::string() : ReadWhole(files[i % files.size()]); };
+    return [&files](std::size_t i) {
+      return files.empty() ? std::string() : ReadWhole(files[i % files.size()]);
+    };
   };
   const std::vector<Case> cases = {
       {"HTML manuals, concatenated", from(html)},
       {"Text documentation, concatenated", from(text)},
-      {"\"../ \" repeated", [](std::size_t) {
+      {"\"../ \" repeated",
+       [](std::size_t) {
          std::string s;
          for (int k = 0; k < 4096; ++k) s += "../ ";
          return s;
        }},
-      {"\"src=\" repeated", [](std::size_t) {
+      {"\"src=\" repeated",
+       [](std::size_t) {
          std::string s;
          for (int k = 0; k < 4096; ++k) s += "src=";
          return s;

@@ -38,7 +38,8 @@ const Corpus& LoadCorpus(const std::string& part) {
     std::sort(it->second.paths.begin(), it->second.paths.end());
     for (const std::string& path : it->second.paths) {
       std::ifstream in(path, std::ios::binary);
-      it->second.texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      it->second.texts.emplace_back(std::istreambuf_iterator<char>(in),
+                                    std::istreambuf_iterator<char>());
       it->second.bytes += it->second.texts.back().size();
     }
   }
@@ -68,7 +69,8 @@ void ScanCorpusTexts(benchmark::State& state, const char* part) {
     }
   }
   benchmark::DoNotOptimize(found);
-  state.counters["addresses"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+  state.counters["addresses"] =
+      static_cast<double>(found) / static_cast<double>(state.iterations());
   Record(state, static_cast<double>(corpus.bytes));
 }
 
@@ -95,7 +97,9 @@ std::string DistinctAddressText(std::size_t count) {
   char line[128];
   for (std::size_t i = 0; i < count; ++i) {
     switch (i % 4) {
-      case 0: std::snprintf(line, sizeof line, "see http://host%zu.example.org/page.html\n", i); break;
+      case 0:
+        std::snprintf(line, sizeof line, "see http://host%zu.example.org/page.html\n", i);
+        break;
       case 1: std::snprintf(line, sizeof line, "mail user%zu@example.com today\n", i); break;
       case 2: std::snprintf(line, sizeof line, "open C:\\Data\\file%zu.txt now\n", i); break;
       default: std::snprintf(line, sizeof line, "<a href=\"page%zu.html\">x</a>\n", i); break;
@@ -141,16 +145,47 @@ void LongLine(benchmark::State& state) {
 BENCHMARK(Html)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(Text)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(HtmlFiles)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
-BENCHMARK(DistinctAddresses)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK_CAPTURE(Pathological, at_signs, "@")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(Pathological, colon_backslash, ":\\")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(Pathological, drive_paths, "a:\\")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(Pathological, href_open_quote, "href=\"")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(Pathological, href_apostrophe_quote, "href='a href=\"b ")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(Pathological, http_no_stop, "http:")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(Pathological, dot_dot_slash, "../")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(Pathological, mailbox_run, "a.")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK_CAPTURE(Pathological, blanks_then_equals, "src       =")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(DistinctAddresses)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK_CAPTURE(Pathological, at_signs, "@")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK_CAPTURE(Pathological, colon_backslash, ":\\")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK_CAPTURE(Pathological, drive_paths, "a:\\")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK_CAPTURE(Pathological, href_open_quote, "href=\"")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK_CAPTURE(Pathological, href_apostrophe_quote, "href='a href=\"b ")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK_CAPTURE(Pathological, http_no_stop, "http:")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK_CAPTURE(Pathological, dot_dot_slash, "../")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK_CAPTURE(Pathological, mailbox_run, "a.")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+BENCHMARK_CAPTURE(Pathological, blanks_then_equals, "src       =")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
 BENCHMARK(LongLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 namespace {
@@ -164,16 +199,19 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       const auto bytes = run.counters.find("bytes");
       if (run.error_occurred || run.iterations <= 0 || bytes == run.counters.end()) continue;
       const auto iterations = static_cast<double>(run.iterations);
-      results_.push_back({run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args),
-                          run.real_accumulated_time / iterations, run.cpu_accumulated_time / iterations,
-                          bytes->second.value});
+      results_.push_back(
+          {run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args),
+           run.real_accumulated_time / iterations, run.cpu_accumulated_time / iterations,
+           bytes->second.value});
     }
   }
 
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\nScanner summary (1 GB = 10^9 bytes; wall clock, and in brackets the process's CPU time,\n"
-                "which other programs on a busy machine do not inflate):\n");
+    std::printf(
+        "\nScanner summary (1 GB = 10^9 bytes; wall clock, and in brackets the process's CPU "
+        "time,\n"
+        "which other programs on a busy machine do not inflate):\n");
     for (const Result& r : results_) {
       const double wall = r.bytes / r.wall / 1e9, cpu = r.bytes / r.cpu / 1e9;
       const char* what = nullptr;
@@ -181,12 +219,14 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       if (r.name == "Text") what = "Scanner throughput, text documentation (ScanText per file)";
       if (r.name == "HtmlFiles") what = "HTML manuals read and scanned (ScanFile, page cache)";
       if (what != nullptr) {
-        std::printf("  %-56s %5.1f MB: %5.2f GB/s  (%5.2f GB/s CPU)\n", what, r.bytes / 1e6, wall, cpu);
+        std::printf("  %-56s %5.1f MB: %5.2f GB/s  (%5.2f GB/s CPU)\n", what, r.bytes / 1e6, wall,
+                    cpu);
       } else if (r.name.rfind("DistinctAddresses", 0) == 0) {
-        std::printf("  1,000,000 distinct addresses in one %.1f MB text: %.3f s  (%.3f s CPU)\n", r.bytes / 1e6,
-                    r.wall, r.cpu);
+        std::printf("  1,000,000 distinct addresses in one %.1f MB text: %.3f s  (%.3f s CPU)\n",
+                    r.bytes / 1e6, r.wall, r.cpu);
       } else {
-        std::printf("  %-56s %5.1f MB: %6.3f s  (%.2f GB/s)\n", r.name.c_str(), r.bytes / 1e6, r.wall, wall);
+        std::printf("  %-56s %5.1f MB: %6.3f s  (%.2f GB/s)\n", r.name.c_str(), r.bytes / 1e6,
+                    r.wall, wall);
       }
     }
     std::fflush(stdout);

@@ -26,7 +26,8 @@ void CALLBACK Sweep(::HWND, ::UINT, ::UINT_PTR timer, ::DWORD) {
   // Returns when the sweep has ended.
   main->SendMessage(WM_COMMAND, static_cast<korvel::WPARAM>(korvel::ID_SWEEP_FOLDER), 0);
   g_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  g_rows = static_cast<korvel::ListPeer*>(main->GetDlgItem(korvel::IDC_RESULTS)->m_hWnd)->GetItemCount();
+  g_rows =
+      static_cast<korvel::ListPeer*>(main->GetDlgItem(korvel::IDC_RESULTS)->m_hWnd)->GetItemCount();
   korvel::SendClose(main->m_hWnd);
 }
 

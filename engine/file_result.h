@@ -13,12 +13,12 @@
 namespace korvel {
 
 struct FileResult {
-  std::vector<std::string> rows;     // addresses, already cut at their first NUL
-  std::optional<SweepIssue> issue;   // reported after the rows
-  bool swept = false;                // the file was read (FileSwept is due)
-  bool cancelled = false;            // left unfinished; nothing of it is delivered
-  std::size_t bytes = 0;             // memory the rows hold, for the merge window
-  std::uint64_t file_size = 0;       // as the system reported it when opened
+  std::vector<std::string> rows;    // addresses, already cut at their first NUL
+  std::optional<SweepIssue> issue;  // reported after the rows
+  bool swept = false;               // the file was read (FileSwept is due)
+  bool cancelled = false;           // left unfinished; nothing of it is delivered
+  std::size_t bytes = 0;            // memory the rows hold, for the merge window
+  std::uint64_t file_size = 0;      // as the system reported it when opened
 
   void CountBytes();
 };

@@ -31,8 +31,8 @@ class ReportingListing final : public FolderListing {
     if (SystemFolderListing().List(folder, entries)) return true;
     const int error = errno;
     target_.FoundIssue(SweepIssue{
-        error == ENAMETOOLONG ? SweepProblem::PathTooLong : SweepProblem::CannotListFolder,
-        folder, error});
+        error == ENAMETOOLONG ? SweepProblem::PathTooLong : SweepProblem::CannotListFolder, folder,
+        error});
     return false;
   }
 

@@ -43,8 +43,9 @@ class SweepJob::Impl final : public WalkTarget {
   Impl(std::vector<SweepInput> inputs, RowSink& sink, SweepJobOptions options)
       : inputs_(std::move(inputs)), sink_(sink) {
     threads_ = options.threads != 0 ? options.threads : DefaultSweepThreads();
-    max_files_ = options.max_pending_files != 0 ? options.max_pending_files
-                                                : std::max<std::size_t>(64, std::size_t{16} * threads_);
+    max_files_ = options.max_pending_files != 0
+                     ? options.max_pending_files
+                     : std::max<std::size_t>(64, std::size_t{16} * threads_);
     max_bytes_ = options.max_pending_bytes;
   }
 
@@ -175,9 +176,8 @@ class SweepJob::Impl final : public WalkTarget {
     const ReadControl control{&cancel_, &bytes_read_};
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      work_cv_.wait(lock, [this] {
-        return cancel_.load() || MayTake() || (queue_.empty() && walk_done_);
-      });
+      work_cv_.wait(
+          lock, [this] { return cancel_.load() || MayTake() || (queue_.empty() && walk_done_); });
       if (cancel_.load() || queue_.empty()) break;
       Item item = std::move(queue_.front());
       queue_.pop_front();
@@ -254,7 +254,7 @@ class SweepJob::Impl final : public WalkTarget {
   std::condition_variable merge_cv_;  // the merge: the next result
   std::deque<Item> queue_;
   std::size_t queued_bytes_ = 0;
-  std::map<std::uint64_t, Done> done_;  // results waiting for the merge
+  std::map<std::uint64_t, Done> done_;            // results waiting for the merge
   std::map<std::uint64_t, std::string> reading_;  // paths in work
   std::size_t pending_bytes_ = 0;
   std::size_t in_work_ = 0;

@@ -15,26 +15,26 @@ namespace korvel {
 struct SweepInput {
   enum class Kind { File, Folder };
   Kind kind = Kind::File;
-  std::string path;  // a folder path ends with a separator
+  std::string path;       // a folder path ends with a separator
   FolderOptions options;  // read for a folder only
 };
 
 struct SweepJobOptions {
-  unsigned threads = 0;                          // workers; 0: one per online CPU
-  std::size_t max_pending_files = 0;             // merge window in files; 0: chosen from threads
-  std::size_t max_pending_bytes = 64u << 20;     // rows held back for the merge, in bytes
+  unsigned threads = 0;                       // workers; 0: one per online CPU
+  std::size_t max_pending_files = 0;          // merge window in files; 0: chosen from threads
+  std::size_t max_pending_bytes = 64u << 20;  // rows held back for the merge, in bytes
 };
 
 // A snapshot of the counters; any thread may take one at any time.
 struct SweepProgress {
-  std::uint64_t files_found = 0;   // paths the walk has produced so far
-  std::uint64_t bytes_found = 0;   // their sizes, where known
-  std::uint64_t files_swept = 0;   // files delivered to the sink
+  std::uint64_t files_found = 0;  // paths the walk has produced so far
+  std::uint64_t bytes_found = 0;  // their sizes, where known
+  std::uint64_t files_swept = 0;  // files delivered to the sink
   std::uint64_t bytes_read = 0;
-  std::uint64_t rows = 0;          // rows delivered to the sink
-  std::uint64_t issues = 0;        // issues delivered to the sink
+  std::uint64_t rows = 0;    // rows delivered to the sink
+  std::uint64_t issues = 0;  // issues delivered to the sink
   bool walk_done = false;
-  bool finished = false;           // the sink will be called no more
+  bool finished = false;  // the sink will be called no more
 };
 
 class SweepJob {

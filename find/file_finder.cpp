@@ -31,7 +31,9 @@ void BuildList(std::vector<std::string>& list, const char* source, bool is_patte
   }
 }
 
-bool IsDotsOnly(const std::string& name) { return name.find_first_not_of('.') == std::string::npos; }
+bool IsDotsOnly(const std::string& name) {
+  return name.find_first_not_of('.') == std::string::npos;
+}
 
 // The extension of an entry name: what follows its last ".", trimmed. Entry
 // names hold no separator on Windows; elsewhere a backslash is an ordinary

@@ -17,8 +17,7 @@ class FileFinder {
   // Runs SetHandler, SetDirectory, SetPattern, SetQuery in that order; the
   // first that fails throws its std::invalid_argument. A null string counts
   // as an empty one.
-  FileFinder(Handler handler, const char* szDirectory, const char* szPattern,
-             const char* szQuery);
+  FileFinder(Handler handler, const char* szDirectory, const char* szPattern, const char* szQuery);
   virtual ~FileFinder();
 
   // Throws "Invalid function pointer(handler)." for a null handler.

@@ -30,8 +30,8 @@ std::string TempStem(const std::string& target) {
 
 std::string UniqueSuffix(unsigned attempt) {
   static std::uint32_t counter = 0;
-  const auto ticks = static_cast<std::uint64_t>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
+  const auto ticks =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   const std::uint64_t mix = ticks ^ (static_cast<std::uint64_t>(ProcessId()) << 32) ^
                             (static_cast<std::uint64_t>(++counter) << 16) ^ attempt;
   char text[24];

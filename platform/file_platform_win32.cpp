@@ -13,7 +13,9 @@ namespace korvel::file_platform {
 
 bool MayWrite(const std::string& path) { return _access(path.c_str(), 2) == 0; }
 
-void MakeWritable(const std::string& path) { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
+void MakeWritable(const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
 
 int CreateExclusive(const std::string& path, unsigned) {
   return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
@@ -36,7 +38,8 @@ void CopyPermissions(const std::string&, int) {}  // no modes beyond read-only
 unsigned long ProcessId() { return static_cast<unsigned long>(_getpid()); }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 void SyncFolderOf(const std::string&) {}  // MOVEFILE_WRITE_THROUGH covers it

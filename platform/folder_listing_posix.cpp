@@ -31,7 +31,8 @@ class DeepFolders {
   // A descriptor of `folder` (ending with "/"), longer than PATH_MAX; -1 with
   // errno set on failure.
   int Open(const std::string& folder) {
-    while (!open_.empty() && folder.compare(0, open_.back().first.size(), open_.back().first) != 0) {
+    while (!open_.empty() &&
+           folder.compare(0, open_.back().first.size(), open_.back().first) != 0) {
       close(open_.back().second);
       open_.pop_back();
     }
@@ -51,7 +52,8 @@ class DeepFolders {
       const std::string name = folder.substr(done, slash - done);
       done = slash + 1;
       if (name.empty()) continue;
-      if (!Push(folder.substr(0, done), openat(open_.back().second, name.c_str(), kFlags | O_NOFOLLOW)))
+      if (!Push(folder.substr(0, done),
+                openat(open_.back().second, name.c_str(), kFlags | O_NOFOLLOW)))
         return -1;
     }
     return open_.back().second;

@@ -4,12 +4,9 @@ namespace korvel {
 
 std::string SpecialFolderPath(SpecialFolder which) {
   switch (which) {
-    case SpecialFolder::Windows:
-      return "/etc/";
-    case SpecialFolder::System:
-      return "/usr/lib/";
-    case SpecialFolder::Root:
-      break;
+    case SpecialFolder::Windows: return "/etc/";
+    case SpecialFolder::System: return "/usr/lib/";
+    case SpecialFolder::Root: break;
   }
   return "/";
 }

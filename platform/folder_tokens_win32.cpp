@@ -30,12 +30,9 @@ std::string ReadFolder(Getter getter) {
 
 std::string SpecialFolderPath(SpecialFolder which) {
   switch (which) {
-    case SpecialFolder::Windows:
-      return ReadFolder(GetWindowsDirectoryA);
-    case SpecialFolder::System:
-      return ReadFolder(GetSystemDirectoryA);
-    case SpecialFolder::Root:
-      break;
+    case SpecialFolder::Windows: return ReadFolder(GetWindowsDirectoryA);
+    case SpecialFolder::System: return ReadFolder(GetSystemDirectoryA);
+    case SpecialFolder::Root: break;
   }
   // The drive root of the Windows folder, such as C:\.
   return ReadFolder(GetWindowsDirectoryA).substr(0, 3);

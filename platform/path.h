@@ -27,7 +27,8 @@ inline std::string WithFinalSeparator(std::string folder) {
 
 // The path with every separator written as the native one.
 inline std::string WithNativeSeparators(std::string path) {
-  if constexpr (kNativeSeparator != '/') std::replace(path.begin(), path.end(), '/', kNativeSeparator);
+  if constexpr (kNativeSeparator != '/')
+    std::replace(path.begin(), path.end(), '/', kNativeSeparator);
   return path;
 }
 

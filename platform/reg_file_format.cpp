@@ -160,7 +160,6 @@ void AppendQuoted(std::string& out, std::string_view s) {
   out += '"';
 }
 
-
 void AppendHex(std::string& out, const RegFileValue& value, std::size_t line_start) {
   char prefix[24];
   if (value.type == kRegBinary)
@@ -224,10 +223,9 @@ RegFileKey* FindKey(RegFileDocument& document, std::string_view path) {
 }
 
 RegFileKey& AddKey(RegFileDocument& document, std::string path) {
-  auto at = std::lower_bound(document.keys.begin(), document.keys.end(), path,
-                             [](const RegFileKey& key, const std::string& p) {
-                               return ComparePaths(key.path, p) < 0;
-                             });
+  auto at = std::lower_bound(
+      document.keys.begin(), document.keys.end(), path,
+      [](const RegFileKey& key, const std::string& p) { return ComparePaths(key.path, p) < 0; });
   if (at != document.keys.end() && ComparePaths(at->path, path) == 0) return *at;
   return *document.keys.insert(at, RegFileKey{std::move(path), {}});
 }

@@ -21,7 +21,7 @@ struct RegFileValue {
 };
 
 struct RegFileKey {
-  std::string path;  // full path with the hive, e.g. HKEY_CURRENT_USER\Software
+  std::string path;                  // full path with the hive, e.g. HKEY_CURRENT_USER\Software
   std::vector<RegFileValue> values;  // in the order they were created
 };
 

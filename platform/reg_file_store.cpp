@@ -17,9 +17,7 @@ namespace korvel {
 namespace {
 
 // What the program may write: no control bytes, which would break the lines.
-bool WritableKeyPath(std::string_view path) {
-  return ValidKeyPath(path) && QuotableText(path);
-}
+bool WritableKeyPath(std::string_view path) { return ValidKeyPath(path) && QuotableText(path); }
 
 std::string FullPath(const std::string& key_path) {
   std::string full(kRegCurrentUserRoot);
@@ -69,8 +67,7 @@ long RegFileStore::Load(const std::string& path, RegFileDocument& document) cons
   document.keys.clear();
   if (path.empty()) return kRegIoFailed;
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr)
-    return (errno == ENOENT || errno == ENOTDIR) ? kRegSuccess : kRegIoFailed;
+  if (file == nullptr) return (errno == ENOENT || errno == ENOTDIR) ? kRegSuccess : kRegIoFailed;
   std::string text;
   char chunk[16384];
   std::size_t n;
@@ -106,9 +103,8 @@ long RegFileStore::CreateKey(RegHive hive, const std::string& key_path) {
   return Store(path, document);
 }
 
-long RegFileStore::QueryValue(RegHive hive, const std::string& key_path,
-                              const std::string& name, std::uint32_t& type,
-                              std::string& data) {
+long RegFileStore::QueryValue(RegHive hive, const std::string& key_path, const std::string& name,
+                              std::uint32_t& type, std::string& data) {
   if (hive != RegHive::CurrentUser || !ValidKeyPath(key_path)) return kRegFileNotFound;
   RegFileDocument document;
   if (const long rc = Load(Path(), document); rc != kRegSuccess) return rc;
@@ -124,9 +120,8 @@ long RegFileStore::QueryValue(RegHive hive, const std::string& key_path,
   return kRegFileNotFound;
 }
 
-long RegFileStore::SetValue(RegHive hive, const std::string& key_path,
-                            const std::string& name, std::uint32_t type,
-                            const std::string& data) {
+long RegFileStore::SetValue(RegHive hive, const std::string& key_path, const std::string& name,
+                            std::uint32_t type, const std::string& data) {
   if (hive != RegHive::CurrentUser) return kRegAccessDenied;
   if (!WritableKeyPath(key_path) || !QuotableText(name)) return kRegInvalidParameter;
   const std::string path = Path();

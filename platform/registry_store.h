@@ -21,12 +21,12 @@ inline constexpr std::uint32_t kRegDword = 4;
 
 // Win32 error codes the stores return; 0 is success.
 inline constexpr long kRegSuccess = 0;
-inline constexpr long kRegFileNotFound = 2;      // ERROR_FILE_NOT_FOUND
-inline constexpr long kRegAccessDenied = 5;      // ERROR_ACCESS_DENIED
-inline constexpr long kRegInvalidParameter = 87; // ERROR_INVALID_PARAMETER
-inline constexpr long kRegMoreData = 234;        // ERROR_MORE_DATA
-inline constexpr long kRegIoFailed = 1016;       // ERROR_REGISTRY_IO_FAILED
-inline constexpr long kRegUnsupportedType = 1630; // ERROR_UNSUPPORTED_TYPE
+inline constexpr long kRegFileNotFound = 2;        // ERROR_FILE_NOT_FOUND
+inline constexpr long kRegAccessDenied = 5;        // ERROR_ACCESS_DENIED
+inline constexpr long kRegInvalidParameter = 87;   // ERROR_INVALID_PARAMETER
+inline constexpr long kRegMoreData = 234;          // ERROR_MORE_DATA
+inline constexpr long kRegIoFailed = 1016;         // ERROR_REGISTRY_IO_FAILED
+inline constexpr long kRegUnsupportedType = 1630;  // ERROR_UNSUPPORTED_TYPE
 
 class RegistryStore {
  public:
@@ -37,15 +37,13 @@ class RegistryStore {
 
   // Reads a value's type and all of its bytes. Fails when the key or the value
   // does not exist.
-  virtual long QueryValue(RegHive hive, const std::string& key_path,
-                          const std::string& name, std::uint32_t& type,
-                          std::string& data) = 0;
+  virtual long QueryValue(RegHive hive, const std::string& key_path, const std::string& name,
+                          std::uint32_t& type, std::string& data) = 0;
 
   // Writes a value with the given type and bytes, replacing any value of that
   // name. Does not create the key: a missing key fails.
-  virtual long SetValue(RegHive hive, const std::string& key_path,
-                        const std::string& name, std::uint32_t type,
-                        const std::string& data) = 0;
+  virtual long SetValue(RegHive hive, const std::string& key_path, const std::string& name,
+                        std::uint32_t type, const std::string& data) = 0;
 };
 
 // The per-user store of this platform: the registry on Windows, a REGEDIT4

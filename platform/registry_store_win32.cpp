@@ -19,9 +19,9 @@ class Win32RegistryStore : public RegistryStore {
     security.bInheritHandle = TRUE;
     HKEY key = nullptr;
     DWORD disposition = 0;
-    const LONG rc = RegCreateKeyExA(Root(hive), key_path.c_str(), 0, nullptr,
-                                    REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &security,
-                                    &key, &disposition);
+    const LONG rc =
+        RegCreateKeyExA(Root(hive), key_path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, &security, &key, &disposition);
     if (rc == ERROR_SUCCESS) RegCloseKey(key);
     return rc;
   }
@@ -59,8 +59,7 @@ class Win32RegistryStore : public RegistryStore {
     HKEY key = nullptr;
     LONG rc = RegOpenKeyExA(Root(hive), key_path.c_str(), 0, KEY_WRITE, &key);
     if (rc != ERROR_SUCCESS) return rc;
-    rc = RegSetValueExA(key, name.c_str(), 0, type,
-                        reinterpret_cast<const BYTE*>(data.data()),
+    rc = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                         static_cast<DWORD>(data.size()));
     RegCloseKey(key);
     return rc;

@@ -66,7 +66,8 @@ class Extraction {
   // kPollEvery calls.
   static constexpr unsigned kPollEvery = 4096;
   void Poll() {
-    if (cancel_ != nullptr && ++polls_ % kPollEvery == 0 && cancel_->load(std::memory_order_relaxed))
+    if (cancel_ != nullptr && ++polls_ % kPollEvery == 0 &&
+        cancel_->load(std::memory_order_relaxed))
       throw ScanCancelled{};
   }
   void PollNow() {
@@ -80,15 +81,18 @@ class Extraction {
   // that an attribute name may stand before.
   void Survey(std::array<PositionList, kPrefixCount>& places);
 
-  void SurveyScalar(std::size_t from, std::size_t to, std::array<PositionList, kPrefixCount>& places);
+  void SurveyScalar(std::size_t from, std::size_t to,
+                    std::array<PositionList, kPrefixCount>& places);
 
 #ifdef KORVEL_SCAN_X86
   // The vector loops store the "=" marks of each block as the matching bytes
   // of the bitmap (x86 is little-endian), and leave the rare bytes to Note:
   // "@", ":", "." behind "w", "/" behind ".". Both return where they stopped.
-  std::size_t SurveySse2(std::size_t i, std::size_t stop, std::array<PositionList, kPrefixCount>& places);
+  std::size_t SurveySse2(std::size_t i, std::size_t stop,
+                         std::array<PositionList, kPrefixCount>& places);
 
-  [[gnu::target("avx2")]] std::size_t SurveyAvx2(std::size_t i, std::size_t stop, std::array<PositionList, kPrefixCount>& places);
+  [[gnu::target("avx2")]] std::size_t SurveyAvx2(std::size_t i, std::size_t stop,
+                                                 std::array<PositionList, kPrefixCount>& places);
 
   // KORVEL_SCAN_NO_AVX2 in the environment keeps to SSE2, so that the tests
   // can run both loops on one machine.
@@ -117,7 +121,9 @@ class Extraction {
   bool IsBlankAt(std::size_t p) const {
     return IsBlank(static_cast<unsigned char>(t_[p])) || blanked_.Test(p);
   }
-  bool IsStopAt(std::size_t p, const CharSet& set) const { return set.Contains(t_[p]) || blanked_.Test(p); }
+  bool IsStopAt(std::size_t p, const CharSet& set) const {
+    return set.Contains(t_[p]) || blanked_.Test(p);
+  }
   // The working text at `p` holds `c` (never a blank).
   bool HoldsChar(std::size_t p, char c) const { return t_[p] == c && !blanked_.Test(p); }
 
@@ -141,8 +147,10 @@ class Extraction {
     std::size_t q = p + 1;  // positions below q are left to look at
     for (;;) {
       const std::size_t chunk = (q - 1) & ~std::size_t{63};
-      const std::uint64_t word = blanked_.Word(chunk / 64) & (~std::uint64_t{0} >> (63 - (q - 1) % 64));
-      const std::size_t blanked_at = word != 0 ? chunk + static_cast<std::size_t>(HighestBit(word)) : npos;
+      const std::uint64_t word =
+          blanked_.Word(chunk / 64) & (~std::uint64_t{0} >> (63 - (q - 1) % 64));
+      const std::size_t blanked_at =
+          word != 0 ? chunk + static_cast<std::size_t>(HighestBit(word)) : npos;
       const std::size_t low = word != 0 ? blanked_at + 1 : chunk;
       while (q > low) {
         --q;

@@ -59,7 +59,8 @@ class AddressScanner::Index {
     } else if (left >= 4) {
       a = mix(a, load4(p) | (load4(p + left - 4) << 32));
     } else if (left > 0) {
-      a = mix(a, static_cast<unsigned char>(p[0]) | (static_cast<std::uint64_t>(static_cast<unsigned char>(p[left / 2])) << 8) |
+      a = mix(a, static_cast<unsigned char>(p[0]) |
+                     (static_cast<std::uint64_t>(static_cast<unsigned char>(p[left / 2])) << 8) |
                      (static_cast<std::uint64_t>(static_cast<unsigned char>(p[left - 1])) << 16));
     }
     std::uint64_t h = a ^ ((b << 29) | (b >> 35));
@@ -80,7 +81,8 @@ class AddressScanner::Index {
     return seed;
   }
 
-  bool Contains(std::string_view s, std::uint64_t hash, const std::vector<std::string>& list) const {
+  bool Contains(std::string_view s, std::uint64_t hash,
+                const std::vector<std::string>& list) const {
     if (slots_.empty()) return false;
     const auto h = static_cast<std::uint32_t>(hash);
     for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
@@ -104,7 +106,8 @@ class AddressScanner::Index {
   // Records list[index]; Reserve() must have been called.
   void Insert(std::uint64_t hash, std::size_t index) {
     if (index >= std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
-    Place(slots_, mask_, Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(index + 1)});
+    Place(slots_, mask_,
+          Slot{static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(index + 1)});
     ++used_;
   }
 
@@ -113,8 +116,8 @@ class AddressScanner::Index {
     std::fill(slots_.begin(), slots_.end(), Slot{});
     used_ = 0;
     for (std::size_t i = 0; i < count && !slots_.empty(); ++i) {
-      Place(slots_, mask_, Slot{static_cast<std::uint32_t>(Hash(list[i])),
-                                static_cast<std::uint32_t>(i + 1)});
+      Place(slots_, mask_,
+            Slot{static_cast<std::uint32_t>(Hash(list[i])), static_cast<std::uint32_t>(i + 1)});
       ++used_;
     }
   }

@@ -4,7 +4,8 @@
 
 namespace korvel::scanning {
 
-void Extraction::PrefixedAddresses(std::array<PositionList, kPrefixCount>& places, const Offer& offer) {
+void Extraction::PrefixedAddresses(std::array<PositionList, kPrefixCount>& places,
+                                   const Offer& offer) {
   for (std::size_t k = 0; k < kPrefixCount; ++k) {
     const std::size_t length = UrlPrefixes[k].size();
     std::size_t pos = 0;

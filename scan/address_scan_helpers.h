@@ -16,7 +16,8 @@
 
 // Vector loops for x86 with GCC or Clang: SSE2 always (every x86-64), AVX2
 // where the processor has it.
-#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
+#if (defined(__GNUC__) || defined(__clang__)) && \
+    (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
 #include <immintrin.h>
 #define KORVEL_SCAN_X86 1
 #endif
@@ -104,7 +105,9 @@ constexpr bool MayPrecedeEquals(char c) {
 }
 constexpr bool NameEndingsMayPrecedeEquals() {
   for (std::string_view name : LinkAttributes)
-    if (!MayPrecedeEquals(name.back()) || !MayPrecedeEquals(static_cast<char>(name.back() - 'a' + 'A'))) return false;
+    if (!MayPrecedeEquals(name.back()) ||
+        !MayPrecedeEquals(static_cast<char>(name.back() - 'a' + 'A')))
+      return false;
   for (char c : Blanks)
     if (!MayPrecedeEquals(c)) return false;
   return true;
@@ -123,7 +126,8 @@ inline constexpr std::array<char, 256> LowerCase = MakeLowerCase();
 // to name: NameSlot of a name's last three letters holds its index + 1.
 constexpr std::size_t NameSlot(char third_last, char second_last, char last) {
   return (static_cast<unsigned char>(third_last) + static_cast<unsigned char>(second_last) +
-          static_cast<unsigned char>(last)) & 63u;
+          static_cast<unsigned char>(last)) &
+         63u;
 }
 constexpr std::array<std::uint8_t, 64> MakeNameSlots() {
   std::array<std::uint8_t, 64> slots{};
@@ -142,7 +146,8 @@ inline constexpr std::array<std::uint8_t, 64> NameSlots = MakeNameSlots();
 // from scheme to scheme: SchemeSlot of a scheme holds its index + 1.
 constexpr std::size_t SchemeSlot(char third_last, char second_last, char last) {
   return (static_cast<unsigned char>(third_last) + static_cast<unsigned char>(second_last) * 5u +
-          static_cast<unsigned char>(last)) & 63u;
+          static_cast<unsigned char>(last)) &
+         63u;
 }
 constexpr std::array<std::uint8_t, 64> MakeSchemeSlots() {
   std::array<std::uint8_t, 64> slots{};

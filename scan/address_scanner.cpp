@@ -80,11 +80,10 @@ void AddressScanner::ExtractAddresses(std::string& text) {
   const std::string_view trimmed = Trimmed(text);
   if (trimmed.empty()) return;
   scanning::Extraction extraction(trimmed.data(), trimmed.size(), cancel_);
-  extraction.Run(scanning::Offer{
-      [](void* self, std::string_view candidate) {
-        static_cast<AddressScanner*>(self)->AddAddress(candidate);
-      },
-      this});
+  extraction.Run(scanning::Offer{[](void* self, std::string_view candidate) {
+                                   static_cast<AddressScanner*>(self)->AddAddress(candidate);
+                                 },
+                                 this});
 }
 
 void AddressScanner::AddAddress(std::string_view candidate) {

@@ -13,7 +13,7 @@ namespace korvel {
 
 // Walked in this order; the order decides which pass takes a text first.
 inline constexpr std::array<std::string_view, 13> UrlPrefixes{
-    "../",  "file:", "http:",   "https:", "ftp:",    "mailto:", "gopher:",
+    "../",   "file:",   "http:", "https:",  "ftp:",  "mailto:", "gopher:",
     "news:", "newsrc:", "nntp:", "telnet:", "wais:", "www."};
 
 // Thrown out of a scan whose cancel flag was raised; the list is left as it
@@ -21,8 +21,8 @@ inline constexpr std::array<std::string_view, 13> UrlPrefixes{
 struct ScanCancelled {};
 
 inline constexpr std::array<std::string_view, 11> LinkAttributes{
-    "action",   "background", "cite", "classid", "codebase", "data",
-    "href",     "longdesc",   "profile", "src",  "usemap"};
+    "action", "background", "cite",    "classid", "codebase", "data",
+    "href",   "longdesc",   "profile", "src",     "usemap"};
 
 class AddressScanner {
  public:

@@ -10,10 +10,8 @@ namespace korvel {
 
 // Members of each set, one byte each, listed once.
 inline constexpr std::string_view UrlStopChars{" \t\r\f\n\"'<>|*()[]{},"};
-inline constexpr std::string_view MailboxStopChars{
-    " \t\r\f\n\"'`~!@#$%&*()=+|\\[]{};:<>,?/"};
-inline constexpr std::string_view HostStopChars{
-    " \t\r\f\n\"'`~!@#$%&*()=+|\\[]{};:<>,?/."};
+inline constexpr std::string_view MailboxStopChars{" \t\r\f\n\"'`~!@#$%&*()=+|\\[]{};:<>,?/"};
+inline constexpr std::string_view HostStopChars{" \t\r\f\n\"'`~!@#$%&*()=+|\\[]{};:<>,?/."};
 
 class CharSet {
  public:

@@ -8,18 +8,18 @@ namespace korvel {
 
 // Why a file or folder gave no rows although it was meant to be swept.
 enum class SweepProblem {
-  FieldsRefused,    // the finder refused the keyword or extension text, or the folder
+  FieldsRefused,  // the finder refused the keyword or extension text, or the folder
   CannotListFolder,
   CannotOpen,
   CannotRead,
-  TooLarge,         // the content does not fit in memory
+  TooLarge,  // the content does not fit in memory
   PathTooLong,
 };
 
 struct SweepIssue {
   SweepProblem problem;
-  std::string path;     // the file or folder concerned, as the sweep named it
-  int error = 0;        // the system's error number, 0 when there is none
+  std::string path;  // the file or folder concerned, as the sweep named it
+  int error = 0;     // the system's error number, 0 when there is none
 };
 
 class RowSink {

@@ -19,16 +19,16 @@ bool ReadTextFile(const std::string& path, std::string& text);
 // How a read ended, for callers that report what could not be read.
 enum class ReadStatus {
   Read,
-  NotRegular,   // nothing there, or no regular file: passed over silently
+  NotRegular,  // nothing there, or no regular file: passed over silently
   CannotOpen,
-  CannotRead,   // `text` holds what was read before the failure
+  CannotRead,  // `text` holds what was read before the failure
   PathTooLong,
-  Cancelled,    // `text` is incomplete
+  Cancelled,  // `text` is incomplete
 };
 
 struct ReadReport {
   ReadStatus status = ReadStatus::Read;
-  int error = 0;  // errno of the failure
+  int error = 0;           // errno of the failure
   std::uint64_t size = 0;  // the size the system reported for the opened file
 };
 

@@ -20,8 +20,8 @@ std::vector<std::string> SplitCommaList(const std::string& text) {
   std::size_t start = 0;
   while (true) {
     const auto comma = text.find(',', start);
-    std::string piece = text.substr(start, comma == std::string::npos ? std::string::npos
-                                                                      : comma - start);
+    std::string piece =
+        text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     Trim(piece);
     if (!piece.empty()) pieces.push_back(std::move(piece));
     if (comma == std::string::npos) break;

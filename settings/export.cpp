@@ -9,7 +9,6 @@
 
 namespace korvel {
 
-
 ExportPathState ProbeExportPath(const std::string& path) {
   if (path.empty()) return ExportPathState::PathInvalid;
   if (IsRegularFileFollowingLinks(path)) return ExportPathState::PathExists;
@@ -35,8 +34,9 @@ bool WipeAndDeleteFile(const std::string& path, int passes) {
       std::FILE* file = std::fopen(path.c_str(), "wb");
       if (file == nullptr) break;
       for (long long left = size; left > 0;) {
-        const std::size_t chunk =
-            left > static_cast<long long>(sizeof zeros) ? sizeof zeros : static_cast<std::size_t>(left);
+        const std::size_t chunk = left > static_cast<long long>(sizeof zeros)
+                                      ? sizeof zeros
+                                      : static_cast<std::size_t>(left);
         if (std::fwrite(zeros, 1, chunk, file) != chunk) break;
         left -= static_cast<long long>(chunk);
       }
@@ -62,8 +62,7 @@ void AppendExportLine(std::string& out, std::string_view address) {
   out.append("\r\n");
 }
 
-bool WriteExportFile(const std::string& path,
-                     const std::function<std::size_t()>& row_count,
+bool WriteExportFile(const std::string& path, const std::function<std::size_t()>& row_count,
                      const std::function<std::string(std::size_t)>& address_at) {
   // A file the user may not write (read-only) is not replaced behind their back.
   if (ExistsNotFollowingLinks(path) && !file_platform::MayWrite(path)) return false;

@@ -20,8 +20,7 @@ void AppendExportLine(std::string& out, std::string_view address);
 // Writes the rows given by `row_count` and `address_at` to `path`. The file is
 // written beside the target and renamed over it only when every row is on
 // disk, so a failure leaves what was there before. Returns false on failure.
-bool WriteExportFile(const std::string& path,
-                     const std::function<std::size_t()>& row_count,
+bool WriteExportFile(const std::string& path, const std::function<std::size_t()>& row_count,
                      const std::function<std::string(std::size_t)>& address_at);
 
 }  // namespace korvel

@@ -26,7 +26,9 @@ int CWinApp::ExitInstance() { return 0; }
 
 BOOL CWinApp::ProcessMessageFilter(int, MSG*) { return FALSE; }
 
-void CWinApp::SetRegistryKey(const char* company) { registryKey_ = company != nullptr ? company : ""; }
+void CWinApp::SetRegistryKey(const char* company) {
+  registryKey_ = company != nullptr ? company : "";
+}
 
 HICON CWinApp::LoadIcon(int id) const { return FindIcon(id); }
 

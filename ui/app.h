@@ -49,9 +49,9 @@ HACCEL LoadAccelerators(int id);
 // entry's command to `window` and returns TRUE.
 BOOL TranslateAccelerator(CWnd* window, HACCEL table, MSG* msg);
 
-// The program's entry: installs the backend, makes `app` the application and runs its InitInstance (and, if
-// that returns TRUE, nothing more: there is no main loop besides the modal
-// dialogs'). Returns ExitInstance's code.
+// The program's entry: installs the backend, makes `app` the application and runs its InitInstance
+// (and, if that returns TRUE, nothing more: there is no main loop besides the modal dialogs').
+// Returns ExitInstance's code.
 int RunApplication(CWinApp& app, int argc, char** argv, Backend& backend);
 
 }  // namespace korvel

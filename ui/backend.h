@@ -30,7 +30,7 @@ class WindowPeer {
   WindowPeer& operator=(const WindowPeer&) = delete;
 
   ControlKind Kind() const { return kind_; }
-  int Id() const { return id_; }                 // control id; the template id for a dialog
+  int Id() const { return id_; }                  // control id; the template id for a dialog
   WindowPeer* Parent() const { return parent_; }  // the dialog of a control; a dialog's owner
   DialogPeer* Dialog();                           // this dialog, or the one holding this control
   CWnd* Wnd() const { return attached_; }         // the layer object bound to this peer

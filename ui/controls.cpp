@@ -19,7 +19,8 @@ Peer& Require(HWND window, const char* what) {
 // CProgressCtrl
 
 bool CProgressCtrl::AcceptsPeer(const WindowPeer& peer) const {
-  return peer.Kind() == ControlKind::ProgressBar && dynamic_cast<const ProgressPeer*>(&peer) != nullptr;
+  return peer.Kind() == ControlKind::ProgressBar &&
+         dynamic_cast<const ProgressPeer*>(&peer) != nullptr;
 }
 ProgressPeer& CProgressCtrl::Peer() const { return Require<ProgressPeer>(m_hWnd, "progress bar"); }
 

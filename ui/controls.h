@@ -30,8 +30,7 @@ class CListCtrl : public CWnd {
   // Only LVIS_SELECTED is kept; selecting a row unselects the others.
   BOOL SetItemState(int nItem, UINT state, UINT mask);
   UINT GetItemState(int nItem, UINT mask) const;
-  int InsertColumn(int nCol, const std::string& heading, int format = LVCFMT_LEFT,
-                   int width = -1);
+  int InsertColumn(int nCol, const std::string& heading, int format = LVCFMT_LEFT, int width = -1);
   int GetColumnCount() const;
   DWORD GetExtendedStyle() const;
   // Returns the styles before.

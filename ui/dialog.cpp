@@ -21,8 +21,7 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
   CDialog* dialog = pDX->m_pDlgWnd;
   HWND dialogPeer = dialog != nullptr ? dialog->m_hWnd : nullptr;
   HWND item = dialogPeer != nullptr ? static_cast<DialogPeer*>(dialogPeer)->Item(id) : nullptr;
-  if (item == nullptr)
-    throw std::logic_error("dialog has no control " + std::to_string(id));
+  if (item == nullptr) throw std::logic_error("dialog has no control " + std::to_string(id));
   if (!control.Attach(item))
     throw std::logic_error("control " + std::to_string(id) + " is not of the bound class");
 }
@@ -56,7 +55,8 @@ INT_PTR CDialog::DoModal() {
   Backend& backend = CurrentBackend();
   CWnd* owner = PreModal();
   const bool disableOwner = owner != nullptr && owner->IsWindowEnabled();
-  DialogPeer& peer = backend.CreateDialogWindow(*m_lpDialogTemplate, owner ? owner->m_hWnd : nullptr);
+  DialogPeer& peer =
+      backend.CreateDialogWindow(*m_lpDialogTemplate, owner ? owner->m_hWnd : nullptr);
   Attach(&peer);
   peer.SetShowOnRun(ShowsWhenRun() != FALSE);
   if (disableOwner) owner->EnableWindow(FALSE);
@@ -120,8 +120,7 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate) {
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 bool CDialog::IsOwnWindow(HWND window) const {
-  return window != nullptr && m_hWnd != nullptr &&
-         (window == m_hWnd || window->Dialog() == m_hWnd);
+  return window != nullptr && m_hWnd != nullptr && (window == m_hWnd || window->Dialog() == m_hWnd);
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) {

@@ -38,7 +38,8 @@ std::vector<std::pair<std::string, std::string>> ParseFileFilter(const std::stri
       patterns = filter.substr(start, patternEnd - start);
       start = patternEnd + 1;
     }
-    if (!text.empty() || !patterns.empty()) pairs.emplace_back(std::move(text), std::move(patterns));
+    if (!text.empty() || !patterns.empty())
+      pairs.emplace_back(std::move(text), std::move(patterns));
   }
   return pairs;
 }

@@ -110,33 +110,33 @@ constexpr MessageMapEntry RawEntry(UINT message) {
 }  // namespace korvel
 
 // In the class body of every class that has a message map.
-#define DECLARE_MESSAGE_MAP()                                    \
- protected:                                                      \
-  static const ::korvel::MessageMap* GetThisMessageMap();        \
+#define DECLARE_MESSAGE_MAP()                             \
+ protected:                                               \
+  static const ::korvel::MessageMap* GetThisMessageMap(); \
   const ::korvel::MessageMap* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                              \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                \
   const ::korvel::MessageMap* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-  const ::korvel::MessageMap* theClass::GetThisMessageMap() {                               \
-    using ThisClass [[maybe_unused]] = theClass;                                                       \
-    using TheBaseClass = baseClass;                                                         \
+  const ::korvel::MessageMap* theClass::GetThisMessageMap() {                                 \
+    using ThisClass [[maybe_unused]] = theClass;                                              \
+    using TheBaseClass = baseClass;                                                           \
     static constexpr ::korvel::MessageMapEntry entries[] = {
-#define END_MESSAGE_MAP()                                                             \
-  ::korvel::MessageMapEntry{}                                                         \
-  }                                                                                   \
-  ;                                                                                   \
+#define END_MESSAGE_MAP()                                                               \
+  ::korvel::MessageMapEntry {}                                                          \
+  }                                                                                     \
+  ;                                                                                     \
   static constexpr ::korvel::MessageMap map{&TheBaseClass::GetThisMessageMap, entries}; \
-  return &map;                                                                        \
+  return &map;                                                                          \
   }
 
 #define KORVEL_HANDLER(memberFxn) &ThisClass::memberFxn
 #define ON_COMMAND(id, memberFxn) \
   ::korvel::message_map_detail::CommandEntry<ThisClass, KORVEL_HANDLER(memberFxn)>(0, (id)),
-#define ON_BN_CLICKED(id, memberFxn)                                                   \
-  ::korvel::message_map_detail::CommandEntry<ThisClass, KORVEL_HANDLER(memberFxn)>(   \
+#define ON_BN_CLICKED(id, memberFxn)                                                \
+  ::korvel::message_map_detail::CommandEntry<ThisClass, KORVEL_HANDLER(memberFxn)>( \
       ::korvel::BN_CLICKED, (id)),
-#define ON_CBN_KILLFOCUS(id, memberFxn)                                                \
-  ::korvel::message_map_detail::CommandEntry<ThisClass, KORVEL_HANDLER(memberFxn)>(   \
+#define ON_CBN_KILLFOCUS(id, memberFxn)                                             \
+  ::korvel::message_map_detail::CommandEntry<ThisClass, KORVEL_HANDLER(memberFxn)>( \
       ::korvel::CBN_KILLFOCUS, (id)),
 #define ON_NOTIFY(code, id, memberFxn) \
   ::korvel::message_map_detail::NotifyEntry<ThisClass, KORVEL_HANDLER(memberFxn)>((code), (id)),

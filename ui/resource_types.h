@@ -11,16 +11,16 @@ namespace korvel {
 
 enum class ControlKind {
   Dialog,
-  GroupBox,    // frame with a caption
-  Label,       // static text
-  Picture,     // static bitmap (image = bitmap id)
-  Rectangle,   // static filled/etched rectangle
-  ListView,    // report list
-  ComboBox,    // drop-down list with an edit field
-  PushButton,  // text or icon push button
-  CheckBox,    // automatic two-state check box
-  ProgressBar, // common controls' progress bar
-  ToolTip,     // created at run time, not in templates
+  GroupBox,     // frame with a caption
+  Label,        // static text
+  Picture,      // static bitmap (image = bitmap id)
+  Rectangle,    // static filled/etched rectangle
+  ListView,     // report list
+  ComboBox,     // drop-down list with an edit field
+  PushButton,   // text or icon push button
+  CheckBox,     // automatic two-state check box
+  ProgressBar,  // common controls' progress bar
+  ToolTip,      // created at run time, not in templates
 };
 
 // One control of a dialog template. Place and size are in dialog units.
@@ -42,7 +42,7 @@ struct DialogTemplate {
   int pointSize;
   DWORD style;
   DWORD exStyle;
-  int menu;  // menu id, 0 for none
+  int menu;                                   // menu id, 0 for none
   std::span<const ControlTemplate> controls;  // template (and tab) order
 };
 

@@ -79,8 +79,9 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
 namespace {
 
 DialogPeer* AsDialog(HWND window) {
-  return window != nullptr && window->Kind() == ControlKind::Dialog ? static_cast<DialogPeer*>(window)
-                                                                      : nullptr;
+  return window != nullptr && window->Kind() == ControlKind::Dialog
+             ? static_cast<DialogPeer*>(window)
+             : nullptr;
 }
 
 }  // namespace

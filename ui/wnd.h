@@ -52,8 +52,7 @@ class CWnd {
   BOOL KillTimer(UINT_PTR nIDEvent);
 
   // A message box owned by this window; returns IDOK, IDYES, IDNO...
-  int MessageBox(const std::string& text, const std::string& caption = "Error",
-                 UINT type = MB_OK);
+  int MessageBox(const std::string& text, const std::string& caption = "Error", UINT type = MB_OK);
 
   // Delivers a message to this window's handlers at once.
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

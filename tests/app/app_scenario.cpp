@@ -89,7 +89,8 @@ std::string AppScenario::MakeFolder(const std::string& name) const {
 
 std::string AppScenario::StoredText(const std::string& value) const {
   std::string text;
-  if (ReadRegText(DefaultSettingsStore(), RegHive::CurrentUser, kProgramKey, value, text) != kRegSuccess)
+  if (ReadRegText(DefaultSettingsStore(), RegHive::CurrentUser, kProgramKey, value, text) !=
+      kRegSuccess)
     return "<missing>";
   return text;
 }

@@ -13,7 +13,8 @@ const Texts kPageAddresses{"http://a.example/one", "http://b.example/two"};
 
 Texts Column(HeadlessDialog& d, int column) {
   Texts texts;
-  for (const auto& row : d.List(IDC_RESULTS).Rows()) texts.push_back(row.at(static_cast<std::size_t>(column)));
+  for (const auto& row : d.List(IDC_RESULTS).Rows())
+    texts.push_back(row.at(static_cast<std::size_t>(column)));
   return texts;
 }
 
@@ -39,7 +40,12 @@ TEST_F(Commands, SweepFolderAddsASeparatorAndEntersTheFieldsInTheHistories) {
   WriteFile("site/sub/b.txt", "http://c.example/three\n");
   // The last pick is an item without a file-system path: no sweep either.
   ui.prompts().AnswerFolderDialog(site).CancelFolderDialog().AnswerFolderDialog("");
-  ui.Type(IDC_EXTENSIONS, "HTM").Click(IDC_LOCAL).Press(VK_F4).Click(IDC_SWEEP_FOLDER).Press(VK_F4).Press(VK_ESCAPE);
+  ui.Type(IDC_EXTENSIONS, "HTM")
+      .Click(IDC_LOCAL)
+      .Press(VK_F4)
+      .Click(IDC_SWEEP_FOLDER)
+      .Press(VK_F4)
+      .Press(VK_ESCAPE);
   RunProgram();
   EXPECT_EQ(Column(Main(), 0), kPageAddresses) << "local: the subfolder is not swept";
   EXPECT_EQ(Main().Combo(IDC_EXTENSIONS).Items(), (Texts{"htm"}));
@@ -78,7 +84,8 @@ TEST_F(Commands, ADropSweepsOnlyItsFirstItem) {
   WriteFile("site/c.htm", "http://d.example/four\n");
   ui.Drop({first, second}).Drop({folder}).Drop({}).Press(VK_ESCAPE);
   RunProgram();
-  EXPECT_EQ(Column(Main(), 0), (Texts{"http://a.example/one", "http://b.example/two", "http://d.example/four"}));
+  EXPECT_EQ(Column(Main(), 0),
+            (Texts{"http://a.example/one", "http://b.example/two", "http://d.example/four"}));
   EXPECT_EQ(ui.desktop().Sounds().size(), 2u) << "an empty drop sweeps nothing";
 }
 
@@ -92,8 +99,8 @@ TEST_F(Commands, AFolderWhoseNameEndsInABackslashIsSweptItself) {
   ui.prompts().AnswerFolderDialog(folder);
   ui.Click(IDC_SWEEP_FOLDER).Drop({folder}).Press(VK_ESCAPE);
   RunProgram();
-  EXPECT_EQ(Column(Main(), 0), (Texts{kPageAddresses[0], kPageAddresses[1], kPageAddresses[0],
-                                      kPageAddresses[1]}));
+  EXPECT_EQ(Column(Main(), 0),
+            (Texts{kPageAddresses[0], kPageAddresses[1], kPageAddresses[0], kPageAddresses[1]}));
   EXPECT_EQ(Column(Main(), 1), (Texts{own, own, own, own}));
 }
 
@@ -111,7 +118,8 @@ TEST_F(Commands, ADroppedFolderWithAnUntidiedKeywordFieldWarnsAndChangesNothing)
   EXPECT_EQ(Main().List(IDC_RESULTS).GetItemCount(), 0);
   EXPECT_EQ(Main().Combo(IDC_KEYWORDS).Items(), (Texts{"old"}));
   EXPECT_TRUE(Main().Combo(IDC_EXTENSIONS).Items().empty());
-  EXPECT_EQ(ui.desktop().Sounds(), (std::vector<UINT>{MB_ICONASTERISK})) << "sounds after the warning too";
+  EXPECT_EQ(ui.desktop().Sounds(), (std::vector<UINT>{MB_ICONASTERISK}))
+      << "sounds after the warning too";
 }
 
 TEST_F(Commands, ClearButtonsEmptyFieldAndHistory) {
@@ -127,7 +135,10 @@ TEST_F(Commands, ClearButtonsEmptyFieldAndHistory) {
 
 TEST_F(Commands, TheManualOpensFromTheProgramFolderOrSaysItIsMissing) {
   ui.prompts().AnswerMessageBox(IDOK);
-  ui.Press(VK_F1).Then([this](HeadlessDialog&) { WriteFile("bin/Manual.html", "<html>"); }).Menu(ID_HELP_MANUAL).Press(VK_ESCAPE);
+  ui.Press(VK_F1)
+      .Then([this](HeadlessDialog&) { WriteFile("bin/Manual.html", "<html>"); })
+      .Menu(ID_HELP_MANUAL)
+      .Press(VK_ESCAPE);
   RunProgram();
   const auto& box = ui.prompts().MessageBoxes().at(0);
   EXPECT_EQ(box.text, "No help is available!");
@@ -147,9 +158,13 @@ TEST_F(Commands, TheAboutBoxClosesByItsButtonEnterEscapeOrCloseBox) {
         EXPECT_FALSE(about.Parent()->IsEnabled()) << "the main window waits";
       })
       .Click(IDOK)
-      .Menu(ID_HELP_ABOUT).Press(VK_RETURN)
-      .Menu(ID_HELP_ABOUT).Press(VK_F3).Press(VK_ESCAPE)  // no accelerators while it is up
-      .Menu(ID_HELP_ABOUT).CloseBox()
+      .Menu(ID_HELP_ABOUT)
+      .Press(VK_RETURN)
+      .Menu(ID_HELP_ABOUT)
+      .Press(VK_F3)
+      .Press(VK_ESCAPE)  // no accelerators while it is up
+      .Menu(ID_HELP_ABOUT)
+      .CloseBox()
       .Press(VK_ESCAPE);
   RunProgram();
   EXPECT_EQ(ui.Closed().size(), 5u);
@@ -165,10 +180,21 @@ TEST_F(Commands, EveryCommandOfTheTableRuns) {
       .AnswerFolderDialog(site)           // F4
       .AnswerFileDialog(Path("out.txt"))  // Ctrl+E
       .AnswerMessageBox(IDNO);            // F12
-  ui.Press(VK_F3).Press(VK_F4).Press('E', FCONTROL).Press(VK_F1).Menu(ID_HELP_ABOUT).Press(VK_ESCAPE)
-      .SelectRow(IDC_RESULTS, 0).Press(VK_F11).Press(VK_F12)
-      .Click(IDC_CLEAR_KEYWORDS).Click(IDC_CLEAR_EXTENSIONS)
-      .RightDoubleClickRow(IDC_RESULTS, 0).DoubleClickRow(IDC_RESULTS, 0).Focus(IDC_KEYWORDS).Focus(IDC_EXTENSIONS)
+  ui.Press(VK_F3)
+      .Press(VK_F4)
+      .Press('E', FCONTROL)
+      .Press(VK_F1)
+      .Menu(ID_HELP_ABOUT)
+      .Press(VK_ESCAPE)
+      .SelectRow(IDC_RESULTS, 0)
+      .Press(VK_F11)
+      .Press(VK_F12)
+      .Click(IDC_CLEAR_KEYWORDS)
+      .Click(IDC_CLEAR_EXTENSIONS)
+      .RightDoubleClickRow(IDC_RESULTS, 0)
+      .DoubleClickRow(IDC_RESULTS, 0)
+      .Focus(IDC_KEYWORDS)
+      .Focus(IDC_EXTENSIONS)
       .Press('Q', FCONTROL);
   RunProgram();
   EXPECT_EQ(ReadFile("out.txt"), "http://a.example/one\r\nhttp://b.example/two\r\n");
@@ -176,7 +202,6 @@ TEST_F(Commands, EveryCommandOfTheTableRuns) {
   EXPECT_EQ(ui.desktop().OpenedPaths().size(), 2u);
   EXPECT_EQ(ui.desktop().Sounds().size(), 2u);
 }
-
 
 // --- Long sweeps: the progress box, Cancel and closing, on an engine the script drives ---
 
@@ -221,7 +246,9 @@ class LongSweep : public AppScenario {
     SetWindowSweepFactory(std::move(previous_));
     AppScenario::TearDown();
   }
-  static HeadlessDialog& MainOf(HeadlessDialog& box) { return *dynamic_cast<HeadlessDialog*>(box.Parent()); }
+  static HeadlessDialog& MainOf(HeadlessDialog& box) {
+    return *dynamic_cast<HeadlessDialog*>(box.Parent());
+  }
 
   ScriptedEngine engine;
 
@@ -232,7 +259,8 @@ class LongSweep : public AppScenario {
 TEST_F(LongSweep, TheBoxShowsAfter400msTakesNoCommandAndCancelKeepsTheRowsAndTheHistories) {
   const std::string folder = MakeFolder("site");
   const std::string other = WriteFile("other.htm", kPage);
-  ui.Type(IDC_KEYWORDS, "Key").Drop({folder})
+  ui.Type(IDC_KEYWORDS, "Key")
+      .Drop({folder})
       .Meanwhile([&](HeadlessDialog& box) {
         EXPECT_EQ(box.Id(), IDD_SWEEP_PROGRESS);
         EXPECT_FALSE(box.IsVisible());
@@ -270,7 +298,8 @@ TEST_F(LongSweep, TheBoxShowsAfter400msTakesNoCommandAndCancelKeepsTheRowsAndThe
         EXPECT_FALSE(box.Progress(IDC_SWEEP_PROGRESS).IsMarquee());
         EXPECT_EQ(box.Progress(IDC_SWEEP_PROGRESS).GetPos(), 250);
       })
-      .Press(VK_F12).Press(VK_F3)  // the main window's keys do nothing in the box
+      .Press(VK_F12)
+      .Press(VK_F3)  // the main window's keys do nothing in the box
       .Press(VK_ESCAPE)
       .Press(VK_ESCAPE);
   RunProgram();
@@ -280,8 +309,10 @@ TEST_F(LongSweep, TheBoxShowsAfter400msTakesNoCommandAndCancelKeepsTheRowsAndThe
   EXPECT_EQ(engine.inputs[0].options.keywords, "Key");
   EXPECT_TRUE(engine.cancelled);
   EXPECT_EQ(ui.LastClosed(IDD_SWEEP_PROGRESS).ShownAt(), 400);
-  EXPECT_EQ(Column(Main(), 0), (Texts{"http://a.example/", "http://b.example/", "http://c.example/"}));
-  EXPECT_EQ(Main().Combo(IDC_KEYWORDS).Items(), (Texts{"Key"})) << "a cancelled sweep enters its fields too";
+  EXPECT_EQ(Column(Main(), 0),
+            (Texts{"http://a.example/", "http://b.example/", "http://c.example/"}));
+  EXPECT_EQ(Main().Combo(IDC_KEYWORDS).Items(), (Texts{"Key"}))
+      << "a cancelled sweep enters its fields too";
   EXPECT_EQ(ui.desktop().Sounds(), (std::vector<UINT>{MB_ICONASTERISK}));
   EXPECT_EQ(ui.desktop().GetCursor(), IDC_ARROW);
   EXPECT_TRUE(ui.prompts().FileDialogs().empty());
@@ -307,7 +338,8 @@ TEST_F(LongSweep, ClosingTheWindowOrCtrlQDuringASweepCancelsItThenSavesTheSettin
   const std::string folder = MakeFolder("site");
   ui.Type(IDC_EXTENSIONS, "htm").Drop({folder}).Wait(500).Then([this](HeadlessDialog& box) {
     SendClose(box.Parent());  // the desktop closes the waiting window
-    EXPECT_EQ(StoredText("cboExtensions"), "htm|") << "saved before the message returns: a logout ends the program then";
+    EXPECT_EQ(StoredText("cboExtensions"), "htm|")
+        << "saved before the message returns: a logout ends the program then";
   });
   RunProgram();
   EXPECT_TRUE(engine.cancelled);

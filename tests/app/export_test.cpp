@@ -13,14 +13,16 @@ namespace {
 
 using Export = AppScenario;
 
-const Rows kRows{{"http://a.example/", "/x/a"}, {"mailto:b@c.example", "/x/b"}, {"http://a.example/", "/x/c"}};
+const Rows kRows{
+    {"http://a.example/", "/x/a"}, {"mailto:b@c.example", "/x/b"}, {"http://a.example/", "/x/c"}};
 
 TEST_F(Export, WritesOneAddressALineEndedByCrLf) {
   AddRows(kRows);
   ui.prompts().AnswerFileDialog(Path("out"));  // typed without an extension
   ui.Press('E', FCONTROL).Press(VK_ESCAPE);
   RunProgram();
-  EXPECT_EQ(ReadFile("out.txt"), "http://a.example/\r\nmailto:b@c.example\r\nhttp://a.example/\r\n");
+  EXPECT_EQ(ReadFile("out.txt"),
+            "http://a.example/\r\nmailto:b@c.example\r\nhttp://a.example/\r\n");
   const FileDialogRequest& shown = ui.prompts().FileDialogs().at(0).request;
   EXPECT_FALSE(shown.open);
   EXPECT_EQ(shown.filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
@@ -65,7 +67,8 @@ TEST_F(Export, AnExistingFileIsReplacedOnlyAfterYes) {
       .Press('E', FCONTROL)
       .Press(VK_ESCAPE);
   RunProgram();
-  EXPECT_EQ(ReadFile("old.txt"), "http://a.example/\r\nmailto:b@c.example\r\nhttp://a.example/\r\n");
+  EXPECT_EQ(ReadFile("old.txt"),
+            "http://a.example/\r\nmailto:b@c.example\r\nhttp://a.example/\r\n");
   const auto& box = ui.prompts().MessageBoxes().at(0);
   EXPECT_EQ(box.text, "File exists.\nOverwrite it?");
   EXPECT_EQ(box.caption, "Warning");
@@ -85,10 +88,11 @@ TEST_F(Export, AFailedExportSaysSoAndLeavesTheOldFileWhole) {
   const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
   ui.prompts()
       .AnswerFileDialog(Path("old.txt"))
-      .AnswerMessageBox(IDYES, [&saved] {
-        rlimit tiny{8, saved.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &tiny);
-      })
+      .AnswerMessageBox(IDYES,
+                        [&saved] {
+                          rlimit tiny{8, saved.rlim_max};
+                          ::setrlimit(RLIMIT_FSIZE, &tiny);
+                        })
       .AnswerMessageBox(IDOK, [&saved] { ::setrlimit(RLIMIT_FSIZE, &saved); });
   ui.Press('E', FCONTROL).Press(VK_ESCAPE);
   RunProgram();

@@ -12,8 +12,7 @@ TEST_F(MainDialog, StartsWithIconsColumnsStylesAndTooltipsInPlace) {
   ui.Then([](HeadlessDialog& d) {
       EXPECT_EQ(d.GetText(), "Korvel v" KORVEL_VERSION);
       EXPECT_EQ(d.LastFocus(), d.Item(IDC_RESULTS)) << "the focus starts on the list";
-    })
-      .Press(VK_ESCAPE);
+    }).Press(VK_ESCAPE);
   RunProgram();
   HeadlessDialog& d = Main();
   EXPECT_EQ(d.BigIcon(), FindIcon(IDR_MAINFRAME));
@@ -36,22 +35,21 @@ TEST_F(MainDialog, StartsWithIconsColumnsStylesAndTooltipsInPlace) {
   EXPECT_TRUE(tips.Active());
   std::vector<std::pair<int, std::string>> shown;
   for (const auto& tool : tips.Tools()) shown.emplace_back(tool.control, tool.text);
-  EXPECT_EQ(shown, (std::vector<std::pair<int, std::string>>{
-                       {1012, "Sweep File (F3)"},
-                       {1013, "Sweep Folder (F4)"},
-                       {1008, "Remove Item (F11)"},
-                       {1011, "Remove All (F12)"},
-                       {1014, "Exit (Ctrl+Q or Escape)"},
-                       {1015, "Clear Keywords"},
-                       {1016, "Clear Extensions"}}));
+  EXPECT_EQ(shown, (std::vector<std::pair<int, std::string>>{{1012, "Sweep File (F3)"},
+                                                             {1013, "Sweep Folder (F4)"},
+                                                             {1008, "Remove Item (F11)"},
+                                                             {1011, "Remove All (F12)"},
+                                                             {1014, "Exit (Ctrl+Q or Escape)"},
+                                                             {1015, "Clear Keywords"},
+                                                             {1016, "Clear Extensions"}}));
   EXPECT_GT(tips.Relayed(), 0) << "key messages are relayed to the tooltips";
 }
 
 TEST_F(MainDialog, EveryWayOfClosingSavesTheSettings) {
   const std::vector<std::function<void(headless::HeadlessBackend&)>> closers{
-      [](auto& b) { b.Press(VK_ESCAPE); },          [](auto& b) { b.CloseBox(); },
-      [](auto& b) { b.Press('Q', FCONTROL); },      [](auto& b) { b.Menu(ID_FILE_EXIT); },
-      [](auto& b) { b.Click(IDC_EXIT); },           [](auto& b) { b.Press(VK_RETURN); }};
+      [](auto& b) { b.Press(VK_ESCAPE); },     [](auto& b) { b.CloseBox(); },
+      [](auto& b) { b.Press('Q', FCONTROL); }, [](auto& b) { b.Menu(ID_FILE_EXIT); },
+      [](auto& b) { b.Click(IDC_EXIT); },      [](auto& b) { b.Press(VK_RETURN); }};
   for (std::size_t i = 0; i < closers.size(); ++i) {
     StoreText("cboKeywords", "");
     ui.Type(IDC_KEYWORDS, "k").Focus(IDC_RESULTS).Then([](HeadlessDialog& d) {

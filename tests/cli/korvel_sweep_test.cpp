@@ -100,10 +100,9 @@ class KorvelSweepTest : public ::testing::Test {
 TEST_F(KorvelSweepTest, TsvListsRowsInWalkOrder) {
   const Result r = Sweep({P("site")});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "http://one.example/\t" + P("site/index.htm") + "\n" +
-                       "www.two.example\t" + P("site/index.htm") + "\n" +
-                       "someone@mail.example\t" + P("site/notes.txt") + "\n" +
-                       "ftp://three.example\t" + P("site/sub/page.html") + "\n");
+  EXPECT_EQ(r.out, "http://one.example/\t" + P("site/index.htm") + "\n" + "www.two.example\t" +
+                       P("site/index.htm") + "\n" + "someone@mail.example\t" + P("site/notes.txt") +
+                       "\n" + "ftp://three.example\t" + P("site/sub/page.html") + "\n");
   EXPECT_EQ(r.err, "");
 }
 
@@ -112,8 +111,8 @@ TEST_F(KorvelSweepTest, TsvEscapesBackslashTabNewlineAndCarriageReturnInBothFiel
   tree.File(name, "see C:\\dir\\file.txt <a href='one\ttwo\nthree'>");
   const Result r = Sweep({P(name)});
   const std::string location = P("site/odd\\tname\\nwith\\\\back\\rslash.txt");
-  EXPECT_EQ(r.out, "C:\\\\dir\\\\file.txt\t" + location + "\n" +
-                       "one\\ttwo\\nthree\t" + location + "\n");
+  EXPECT_EQ(r.out,
+            "C:\\\\dir\\\\file.txt\t" + location + "\n" + "one\\ttwo\\nthree\t" + location + "\n");
 }
 
 TEST_F(KorvelSweepTest, ExportWritesAddressesOnlyEachEndedByCrLf) {
@@ -124,7 +123,8 @@ TEST_F(KorvelSweepTest, ExportWritesAddressesOnlyEachEndedByCrLf) {
 }
 
 TEST_F(KorvelSweepTest, JsonGivesTextThatIsNotUtf8AsBase64Bytes) {
-  tree.File("site/caf\xE9.txt", "http://caf\xE9.example <a href='say \"hi\"\x01'> http://\xC3\xA9t\xC3\xA9");
+  tree.File("site/caf\xE9.txt",
+            "http://caf\xE9.example <a href='say \"hi\"\x01'> http://\xC3\xA9t\xC3\xA9");
   const Result r = Sweep({"-f", "json", P("site/caf\xE9.txt")});
   std::string location = P("site/caf\xE9.txt");
   // The location's bytes, base64-encoded, are checked through a known tail.
@@ -134,8 +134,11 @@ TEST_F(KorvelSweepTest, JsonGivesTextThatIsNotUtf8AsBase64Bytes) {
   std::istringstream in(r.out);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 3u) << r.out;
-  EXPECT_EQ(lines[0].rfind("{\"address\":{\"bytes\":\"aHR0cDovL2NhZukuZXhhbXBsZQ==\"}," +
-                               bytes_location_prefix, 0), 0u) << lines[0];
+  EXPECT_EQ(
+      lines[0].rfind(
+          "{\"address\":{\"bytes\":\"aHR0cDovL2NhZukuZXhhbXBsZQ==\"}," + bytes_location_prefix, 0),
+      0u)
+      << lines[0];
   EXPECT_EQ(lines[1].rfind("{\"address\":\"http://\xC3\xA9t\xC3\xA9\",", 0), 0u) << lines[1];
   EXPECT_EQ(lines[2].rfind("{\"address\":\"say \\\"hi\\\"\\u0001\",", 0), 0u) << lines[2];
   for (const std::string& line : lines) EXPECT_EQ(line.back(), '}');
@@ -152,7 +155,8 @@ TEST_F(KorvelSweepTest, OutputLargerThanOneBufferArrivesWhole) {
   const Result r = Sweep({"-f", "export", P("big")});
   EXPECT_EQ(r.status, 0);
   std::string expected;
-  for (int i = 0; i < 60000; ++i) expected += "http://host.example/page/" + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 60000; ++i)
+    expected += "http://host.example/page/" + std::to_string(i) + "\r\n";
   EXPECT_EQ(r.out.size(), expected.size());
   EXPECT_TRUE(r.out == expected);
 }
@@ -197,7 +201,8 @@ TEST_F(KorvelSweepTest, VersionAndHelp) {
 // --- Exit status ------------------------------------------------------------
 
 TEST_F(KorvelSweepTest, UsageErrorsExitWithTwo) {
-  for (const Strings& args : {Strings{}, Strings{"-f", "xml", P("site")}, Strings{"--bogus", P("site")}}) {
+  for (const Strings& args :
+       {Strings{}, Strings{"-f", "xml", P("site")}, Strings{"--bogus", P("site")}}) {
     const Result r = Sweep(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
@@ -303,8 +308,9 @@ TEST_F(KorvelSweepTest, UnprivilegedUnreadableFolderOrFileIsNamedAndTheWalkGoesO
     const Result r = Sweep({"-j", threads, P("locked")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, rows);
-    EXPECT_EQ(r.err, "korvel-sweep: " + P("locked/2/") + ": cannot list folder (Permission denied)\n" +
-                         "korvel-sweep: " + P("locked/4.txt") + ": cannot open (Permission denied)\n");
+    EXPECT_EQ(r.err,
+              "korvel-sweep: " + P("locked/2/") + ": cannot list folder (Permission denied)\n" +
+                  "korvel-sweep: " + P("locked/4.txt") + ": cannot open (Permission denied)\n");
   }
   const Result quiet = Sweep({"-q", P("locked")});
   EXPECT_EQ(quiet.status, 1);
@@ -318,16 +324,20 @@ void MakeWideTree(const TempTree& tree, const std::string& top) {
   for (int i = 0; i < 300; ++i) {
     std::string text;
     for (int k = 0; k <= i % 7; ++k)
-      text += "http://h" + std::to_string(i * 7 + k) + ".example/ x" + std::to_string(k) + "@m.example\r\n";
+      text += "http://h" + std::to_string(i * 7 + k) + ".example/ x" + std::to_string(k) +
+              "@m.example\r\n";
     static const char odd[] = "www.nul\0cut.example <a href='q\tv'> C:\\d\\e";
     if (i % 11 == 0) text += std::string(odd, sizeof odd - 1);
-    tree.File(top + "/" + std::to_string(i % 5) + "/f" + std::to_string(i) + (i % 3 ? ".txt" : ".htm"), text);
+    tree.File(
+        top + "/" + std::to_string(i % 5) + "/f" + std::to_string(i) + (i % 3 ? ".txt" : ".htm"),
+        text);
   }
 }
 
 TEST_F(KorvelSweepTest, EveryThreadCountWritesTheSameBytes) {
   MakeWideTree(tree, "wide");
-  for (const Strings& options : {Strings{}, Strings{"-f", "json", "-e", "htm"}, Strings{"-f", "export", "-k", "f1"}}) {
+  for (const Strings& options :
+       {Strings{}, Strings{"-f", "json", "-e", "htm"}, Strings{"-f", "export", "-k", "f1"}}) {
     Strings args = options;
     args.insert(args.end(), {P("wide"), P("site/notes.txt"), P("site")});
     Strings one = args;

@@ -61,10 +61,24 @@ class OneThreadDialog : public SweepDialog {
 };
 
 std::string RandomText(std::mt19937& random) {
-  static const Strings pieces{"http://a.example/", "www.b.example", "joe@c.example", "C:\\dir\\f",
-                              "<a href=\"x y\">", "mailto:m@d.example", " ", "\r\n", "\n", "\t",
-                              std::string("www.nul\0cut.example", 19), "\x1a", "../up", "@", ":",
-                              "http://a.example/", "word", "src='s'"};
+  static const Strings pieces{"http://a.example/",
+                              "www.b.example",
+                              "joe@c.example",
+                              "C:\\dir\\f",
+                              "<a href=\"x y\">",
+                              "mailto:m@d.example",
+                              " ",
+                              "\r\n",
+                              "\n",
+                              "\t",
+                              std::string("www.nul\0cut.example", 19),
+                              "\x1a",
+                              "../up",
+                              "@",
+                              ":",
+                              "http://a.example/",
+                              "word",
+                              "src='s'"};
   std::string text;
   const int count = static_cast<int>(random() % 40);
   for (int i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
@@ -73,7 +87,8 @@ std::string RandomText(std::mt19937& random) {
 
 // A random tree of folders and files under `root`.
 void MakeTree(const TempTree& tree, const std::string& root, std::mt19937& random, int depth) {
-  static const Strings names{"a.txt", "B.htm", "c", "doc.html", "e.TXT", "readme", "x.y.txt", ".hidden"};
+  static const Strings names{"a.txt", "B.htm",  "c",       "doc.html",
+                             "e.TXT", "readme", "x.y.txt", ".hidden"};
   const int entries = 1 + static_cast<int>(random() % 6);
   for (int i = 0; i < entries; ++i) {
     const std::string name = std::to_string(random() % 100) + names[random() % names.size()];
@@ -100,7 +115,8 @@ TEST(SweepJob, RowsComeInTheOrderOfTheOneThreadSweepForAnyThreadCount) {
     MakeTree(tree, "t/", random, 0);
     tree.File("single.txt", RandomText(random) + " http://single.example/");
     const std::string folder = tree.Path("t/");
-    const FolderOptions narrowed{seed % 2 ? "a, doc" : "", seed % 3 ? "txt, htm, -?" : "", seed == 4};
+    const FolderOptions narrowed{seed % 2 ? "a, doc" : "", seed % 3 ? "txt, htm, -?" : "",
+                                 seed == 4};
 
     OneThreadDialog dialog;
     dialog.options = narrowed;
@@ -128,8 +144,9 @@ TEST(SweepJob, RowsComeInTheOrderOfTheOneThreadSweepForAnyThreadCount) {
       SweepFile(first, tree.Path("single.txt"));
       return first.rows.size();
     }();
-    with_issue.insert(with_issue.begin() + static_cast<long>(before_refused),
-                      "issue " + std::to_string(static_cast<int>(SweepProblem::FieldsRefused)) + " " + folder);
+    with_issue.insert(
+        with_issue.begin() + static_cast<long>(before_refused),
+        "issue " + std::to_string(static_cast<int>(SweepProblem::FieldsRefused)) + " " + folder);
     for (unsigned threads : {1u, 2u, 3u, 8u}) {
       EXPECT_EQ(SweepRows(inputs, {threads, 0, 64u << 20}), with_issue) << seed << " " << threads;
       // Caps far below one file: only the file the merge waits for is taken.
@@ -140,7 +157,9 @@ TEST(SweepJob, RowsComeInTheOrderOfTheOneThreadSweepForAnyThreadCount) {
 
 TEST(SweepJob, ProgressCountsWhatWasDeliveredAndCancelLeavesNoThread) {
   TempTree tree;
-  for (int i = 0; i < 200; ++i) tree.File("many/" + std::to_string(1000 + i) + ".txt", "www.x" + std::to_string(i) + ".example");
+  for (int i = 0; i < 200; ++i)
+    tree.File("many/" + std::to_string(1000 + i) + ".txt",
+              "www.x" + std::to_string(i) + ".example");
   RecordingSink sink;
   SweepJob job({{SweepInput::Kind::Folder, tree.Path("many/"), {}}}, sink, {2, 0, 64u << 20});
   job.Run();
@@ -154,7 +173,8 @@ TEST(SweepJob, ProgressCountsWhatWasDeliveredAndCancelLeavesNoThread) {
 
   // Cancelled before it starts: nothing reaches the sink, and Wait returns.
   RecordingSink nothing;
-  SweepJob cancelled({{SweepInput::Kind::Folder, tree.Path("many/"), {}}}, nothing, {3, 0, 64u << 20});
+  SweepJob cancelled({{SweepInput::Kind::Folder, tree.Path("many/"), {}}}, nothing,
+                     {3, 0, 64u << 20});
   cancelled.Cancel();
   cancelled.Start();
   cancelled.Wait();
@@ -214,7 +234,8 @@ std::string MakeDeepTree(const std::string& root, int levels) {
   }
   const int file = fd >= 0 ? openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0600) : -1;
   const std::string text = "http://deep.example/";
-  const bool written = file >= 0 && write(file, text.data(), text.size()) == static_cast<long>(text.size());
+  const bool written =
+      file >= 0 && write(file, text.data(), text.size()) == static_cast<long>(text.size());
   if (file >= 0) close(file);
   if (fd >= 0) close(fd);
   return written ? path : std::string();
@@ -257,7 +278,8 @@ TEST(SweepJob, ProcFilesNeverHang) {
   SweepJob job(inputs, sink, {2, 0, 64u << 20});
   job.Start();
   const auto start = std::chrono::steady_clock::now();
-  while (!job.Progress().finished && std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
+  while (!job.Progress().finished &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_TRUE(job.Progress().finished) << "stuck in " << job.CurrentFile();
   job.Cancel();

@@ -195,10 +195,9 @@ class WalkTest : public FileFinderTest {
   void SetUp() override {
     FileFinderTest::SetUp();
     const std::string r = tree.Root();
-    listing.folders[r] = {{".", 0x10},         {"..", 0x10},      {"a.txt", 0x20},
-                          {"docs", 0x10},      {"b.htm", 0x21},   {"zip", 0x810},
-                          {"link", 0x410},     {"...", 0x10},     {"locked", 0x16},
-                          {"sparse", 0x2010},  {"Doc2", 0xB7},    {"odd", 0x35}};
+    listing.folders[r] = {{".", 0x10},      {"..", 0x10},       {"a.txt", 0x20}, {"docs", 0x10},
+                          {"b.htm", 0x21},  {"zip", 0x810},     {"link", 0x410}, {"...", 0x10},
+                          {"locked", 0x16}, {"sparse", 0x2010}, {"Doc2", 0xB7},  {"odd", 0x35}};
     listing.folders[P("docs/")] = {{"c.txt", 0x20}, {"deep", 0x30}, {"d.htm", 0x20}};
     listing.folders[P("docs/deep/")] = {{"e.txt", 0x20}};
     listing.folders[P("Doc2/")] = {{"f", 0x20}};
@@ -224,8 +223,8 @@ TEST_F(WalkTest, ModeOneReportsASubtreeWhereItStandsInItsParent) {
   EXPECT_EQ(Run(1), (Strings{P("a.txt"), P("docs/c.txt"), P("docs/deep/e.txt"), P("docs/d.htm"),
                              P("b.htm"), P("zip"), P("link"), P("sparse"), P("Doc2/f"), P("odd")}));
   // Dots-only folders are never listed; the unlistable one is passed over.
-  EXPECT_EQ(listing.listed, (Strings{tree.Root(), P("docs/"), P("docs/deep/"), P("locked/"),
-                                     P("Doc2/")}));
+  EXPECT_EQ(listing.listed,
+            (Strings{tree.Root(), P("docs/"), P("docs/deep/"), P("locked/"), P("Doc2/")}));
 }
 
 TEST_F(WalkTest, ModeOneAppliesBothFilters) {
@@ -257,9 +256,9 @@ TEST_F(WalkTest, FolderNamesKeepTheirExtensionAndFilesAreNeverReported) {
 
 // Every word of the rule in one listing: the 26 are walked as folders, their
 // neighbours outside the set are files.
-const std::vector<std::uint32_t> kFolderWords{
-    0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x30, 0x31, 0x32, 0x33, 0x34,
-    0x36, 0x37, 0x90, 0x91, 0x92, 0x93, 0x94, 0x96, 0x97, 0xB0, 0xB1, 0xB3, 0xB7};
+const std::vector<std::uint32_t> kFolderWords{0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x30,
+                                              0x31, 0x32, 0x33, 0x34, 0x36, 0x37, 0x90, 0x91, 0x92,
+                                              0x93, 0x94, 0x96, 0x97, 0xB0, 0xB1, 0xB3, 0xB7};
 const std::vector<std::uint32_t> kFileWords{0x35, 0x95, 0xB2, 0xB4, 0xB5, 0xB6, 0x810, 0x2010};
 
 TEST_F(WalkTest, TheTwentySixWordsAreFoldersAndTheirNeighboursFiles) {
@@ -300,8 +299,8 @@ TEST(FolderAttributesTest, ExactlyTheTwentySixWordsAreFolders) {
   for (std::uint32_t word = 0; word <= 0xFFFF; ++word) folders += IsFolderAttributes(word);
   EXPECT_EQ(folders, 26);
   for (std::uint32_t word : kFolderWords) EXPECT_TRUE(IsFolderAttributes(word)) << word;
-  for (std::uint32_t word : {0x35u, 0x95u, 0xB2u, 0xB4u, 0xB5u, 0xB6u, 0x410u, 0x810u, 0x2010u,
-                             0x20u, 0x00u})
+  for (std::uint32_t word :
+       {0x35u, 0x95u, 0xB2u, 0xB4u, 0xB5u, 0xB6u, 0x410u, 0x810u, 0x2010u, 0x20u, 0x00u})
     EXPECT_FALSE(IsFolderAttributes(word)) << word;
 }
 

@@ -68,13 +68,12 @@ class FolderSweepTest : public ::testing::Test {
 
 TEST_F(FolderSweepTest, EmptyFieldsSweepEveryFileInWalkOrder) {
   dialog.Sweep(tree.Root());
-  EXPECT_EQ(dialog.rows,
-            (Strings{"http://one.example/ | " + P("index.htm"),
-                     "www.two.example | " + P("index.htm"),
-                     "someone@mail.example | " + P("notes.txt"),
-                     "C:\\data\\file.txt | " + P("notes.txt"),
-                     "http://four.example | " + P("sub/deeper/doc.txt"),
-                     "ftp://three.example | " + P("sub/page.HTML")}));
+  EXPECT_EQ(
+      dialog.rows,
+      (Strings{"http://one.example/ | " + P("index.htm"), "www.two.example | " + P("index.htm"),
+               "someone@mail.example | " + P("notes.txt"), "C:\\data\\file.txt | " + P("notes.txt"),
+               "http://four.example | " + P("sub/deeper/doc.txt"),
+               "ftp://three.example | " + P("sub/page.HTML")}));
   EXPECT_EQ(dialog.calls, (Strings{"keywords history", "extensions history"}));
   EXPECT_EQ(dialog.depth, 0);
   EXPECT_TRUE(FoundFiles().empty());
@@ -97,7 +96,8 @@ TEST_F(FolderSweepTest, KeywordsNarrowByBaseName) {
   dialog.Sweep(P("sub"));  // no final separator: the finder adds it
   EXPECT_EQ(dialog.rows, (Strings{"http://four.example | " + P("sub/deeper/doc.txt")}));
   // The histories take the texts once the files are swept, not before.
-  EXPECT_EQ(dialog.events, (Strings{"row http://four.example", "keywords history", "extensions history"}));
+  EXPECT_EQ(dialog.events,
+            (Strings{"row http://four.example", "keywords history", "extensions history"}));
 }
 
 TEST_F(FolderSweepTest, InvalidFieldTextWarnsAfterTheCursorAndSweepsNothing) {

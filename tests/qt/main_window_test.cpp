@@ -78,7 +78,8 @@ class MainWindowTest : public QObject {
       std::filesystem::create_directories(folder);
       for (int f = 0; f < files; ++f) {
         std::snprintf(leaf, sizeof leaf, "/f%04d.txt", f);
-        const std::string address = "http://h.example/" + std::to_string(d) + "/" + std::to_string(f);
+        const std::string address =
+            "http://h.example/" + std::to_string(d) + "/" + std::to_string(f);
         // Sizes that differ, so the workers finish out of order.
         std::ofstream(folder + leaf, std::ios::binary)
             << std::string(static_cast<std::size_t>((f * 7919) % 5000), ' ') << address << "\n";
@@ -90,15 +91,14 @@ class MainWindowTest : public QObject {
 
   static std::vector<std::string> ListedAddresses() {
     std::vector<std::string> listed;
-    for (int row = 0; row < List()->Model()->RowCount(); ++row) listed.push_back(List()->Model()->Cell(row, 0));
+    for (int row = 0; row < List()->Model()->RowCount(); ++row)
+      listed.push_back(List()->Model()->Cell(row, 0));
     return listed;
   }
 
   std::string StoredSettings() const { return ReadAll(Path("config/Tessaly/Korvel.reg")); }
 
-  static QtDialogPeer& Main() {
-    return *static_cast<QtDialogPeer*>(AfxGetMainWnd()->m_hWnd);
-  }
+  static QtDialogPeer& Main() { return *static_cast<QtDialogPeer*>(AfxGetMainWnd()->m_hWnd); }
   template <class Widget>
   static Widget* Control(int id) {
     return qobject_cast<Widget*>(QtBackend::WidgetOf(Main().Item(id)));
@@ -111,7 +111,8 @@ class MainWindowTest : public QObject {
 
   // A key pressed while `widget` has the focus, delivered as the window
   // system delivers it (to the window, which hands it to its focus widget).
-  static void Press(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  static void Press(QWidget* widget, Qt::Key key,
+                    Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     widget->setFocus(Qt::TabFocusReason);
     QVERIFY(QApplication::focusWidget() == widget);
     QTest::keyClick(widget->window()->windowHandle(), key, modifiers);
@@ -189,7 +190,8 @@ class MainWindowTest : public QObject {
       QVERIFY(List()->showGrid());
 
       for (const ToolTipText& tip : MainDialogToolTips())
-        QCOMPARE(QtBackend::WidgetOf(Main().Item(tip.control))->toolTip(), QString(tip.text.data()));
+        QCOMPARE(QtBackend::WidgetOf(Main().Item(tip.control))->toolTip(),
+                 QString(tip.text.data()));
 
       const QList<QAction*> menus = window->findChild<QMenuBar*>()->actions();
       QCOMPARE(menus.size(), 3);
@@ -228,7 +230,8 @@ class MainWindowTest : public QObject {
         QPushButton* ok = about->findChild<QPushButton*>();
         button = ok->geometry();
         for (QFrame* frame : about->findChildren<QFrame*>())
-          if (qobject_cast<QLabel*>(frame) == nullptr && frame->height() < 5) line = frame->geometry();
+          if (qobject_cast<QLabel*>(frame) == nullptr && frame->height() < 5)
+            line = frame->geometry();
         ok->click();
       });
       SendMenuCommand(&Main(), ID_HELP_ABOUT);
@@ -336,7 +339,8 @@ class MainWindowTest : public QObject {
   void DoubleClicksRemoveARowAndOpenItsFolder() {
     WriteFile("data/sub/page.html", "x");
     RunProgram([&] {
-      for (const char* address : {"one", "two", "three"}) AddRow(address, Path("data/sub/page.html"));
+      for (const char* address : {"one", "two", "three"})
+        AddRow(address, Path("data/sub/page.html"));
       QWidget* viewport = List()->viewport();
       const QPoint second = List()->visualRect(List()->model()->index(1, 0)).center();
       // The first click of a double-click selects the row under the pointer.
@@ -387,7 +391,8 @@ class MainWindowTest : public QObject {
       // A drop whose first item is a web address sweeps nothing, not its second item.
       const int rows = List()->Model()->RowCount();
       QMimeData web;
-      web.setUrls({QUrl("http://example.com/page"), QUrl::fromLocalFile(root_.filePath("data/other.html"))});
+      web.setUrls({QUrl("http://example.com/page"),
+                   QUrl::fromLocalFile(root_.filePath("data/other.html"))});
       QDragEnterEvent webEnter(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
       QApplication::sendEvent(field, &webEnter);
       QDropEvent webDrop(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
@@ -463,8 +468,11 @@ class MainWindowTest : public QObject {
       AddRow(odd, Path("data/\xE9.txt"));
       AddRow("http://plain.example/", Path("data/a.txt"));
       QCOMPARE(List()->Model()->Cell(0, 0), odd);
-      QVERIFY(List()->model()->data(List()->model()->index(0, 0)).toString().endsWith(
-          QString::fromUtf8("caf\xC3\xA9/\xC3\xBF\xC3\xBE")));
+      QVERIFY(List()
+                  ->model()
+                  ->data(List()->model()->index(0, 0))
+                  .toString()
+                  .endsWith(QString::fromUtf8("caf\xC3\xA9/\xC3\xBF\xC3\xBE")));
       prompts_->AnswerFileDialog(target);
       Press(List(), Qt::Key_E, Qt::ControlModifier);
     });

@@ -22,7 +22,8 @@ class ResultListTest : public QObject {
     QCOMPARE(DisplayText("caf\xC3\xA9"), QString::fromUtf8("caf\xC3\xA9"));
     // Invalid UTF-8: each byte stands for its Windows-1252 character.
     QCOMPARE(DisplayText("caf\xE9"), QString::fromUtf8("caf\xC3\xA9"));
-    QCOMPARE(DisplayText("\x80x"), QString::fromUtf8("\xE2\x82\xAC" "x"));
+    QCOMPARE(DisplayText("\x80x"), QString::fromUtf8("\xE2\x82\xAC"
+                                                     "x"));
     QCOMPARE(DisplayText("\x81"), QString(QChar(0xFFFD)));
     // Overlong forms and surrogates are not UTF-8.
     QCOMPARE(DisplayText("\xC0\xAF").size(), 2);
@@ -49,7 +50,8 @@ class ResultListTest : public QObject {
     ResultModel model;
     model.InsertColumn(0, "Address");
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-    for (int i = 0; i < 100; ++i) model.SetCell(model.InsertRow(model.RowCount(), ""), 0, std::to_string(i));
+    for (int i = 0; i < 100; ++i)
+      model.SetCell(model.InsertRow(model.RowCount(), ""), 0, std::to_string(i));
     QCOMPARE(model.RowCount(), 100);
     QCOMPARE(model.Cell(99, 0), std::string("99"));
     QCoreApplication::processEvents();
@@ -116,7 +118,8 @@ class ResultListTest : public QObject {
   }
 
   void FileUrisBecomeExactPathBytes() {
-    QCOMPARE(LocalPathFromUri("file:///tmp/a%20b/%FFx"), std::optional<std::string>("/tmp/a b/\xFFx"));
+    QCOMPARE(LocalPathFromUri("file:///tmp/a%20b/%FFx"),
+             std::optional<std::string>("/tmp/a b/\xFFx"));
     QCOMPARE(LocalPathFromUri("file://localhost/etc"), std::optional<std::string>("/etc"));
     QVERIFY(!LocalPathFromUri("http://example.com/x"));
     QVERIFY(!LocalPathFromUri("file://elsewhere.example/x"));

@@ -95,7 +95,8 @@ TEST(PrefixedAddresses, AnAddressIsFoundOnlyOnce) {
 }
 
 TEST(MailAddresses, NeedAMailboxAndADottedHost) {
-  EXPECT_EQ(Scan("write to first.last@mail.example.org today"), (List{"first.last@mail.example.org"}));
+  EXPECT_EQ(Scan("write to first.last@mail.example.org today"),
+            (List{"first.last@mail.example.org"}));
   EXPECT_EQ(Scan("<joe@b.com>, x"), (List{"joe@b.com"}));
   EXPECT_TRUE(Scan("a @b.com").empty());
   EXPECT_TRUE(Scan("joe@localhost now").empty());
@@ -190,7 +191,8 @@ TEST(Scanner, WorkedExampleGivesSevenEntriesInOrder) {
       "<a href=\"HTTP://EXAMPLE.COM/INDEX.HTML\">Home</a> see www.example.org, "
       "../docs/guide.html<br><img src=\" ../img/logo.png \"> (C:\\Docs\\readme.txt) "
       "<form action=\"search.cgi?q=ftp://ftp.example.net/pub\">";
-  EXPECT_EQ(Scan(text), (List{"../docs/guide.html", "../img/logo.png", "HTTP://EXAMPLE.COM/INDEX.HTML",
-                              "ftp://ftp.example.net/pub", "www.example.org", "C:\\Docs\\readme.txt",
-                              "search.cgi?q=ftp://ftp.example.net/pub"}));
+  EXPECT_EQ(Scan(text),
+            (List{"../docs/guide.html", "../img/logo.png", "HTTP://EXAMPLE.COM/INDEX.HTML",
+                  "ftp://ftp.example.net/pub", "www.example.org", "C:\\Docs\\readme.txt",
+                  "search.cgi?q=ftp://ftp.example.net/pub"}));
 }

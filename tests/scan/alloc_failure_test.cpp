@@ -60,7 +60,9 @@ namespace {
 std::string BigFile(const TempTree& folder) {
   std::string text = "<a href=\"http://www.example.org/first/page.html\">\n";
   text += std::string(3 << 20, 'x');
-  text += "\nwrite to someone.with.a.long.name@mail.example.org or see C:\\Some\\Long\\Path\\file.txt\n";
+  text +=
+      "\nwrite to someone.with.a.long.name@mail.example.org or see "
+      "C:\\Some\\Long\\Path\\file.txt\n";
   return folder.File("big.html", text);
 }
 
@@ -123,7 +125,9 @@ namespace {
 // and the sweeps fail.
 class FolderDialog : public korvel::RowSink, public korvel::SweepHooks {
  public:
-  void AddResultRow(std::string_view address, std::string_view) override { rows.emplace_back(address); }
+  void AddResultRow(std::string_view address, std::string_view) override {
+    rows.emplace_back(address);
+  }
   void ShowWarning(const std::string&) override { ++warnings; }
   int BeginWaitCursor() override { return 0; }
   void RestoreCursor(int) override { g_allowed = kUnlimited; }
@@ -165,8 +169,8 @@ TEST(AllocationFailure, AFailedWalkKeepsItsFoundFilesUntilTheNextFolderSweep) {
     // The next sweep starts from an empty list and leaves one.
     FolderDialog next;
     korvel::SweepFolder(next, folder.Path(""), kLocalSweep, next);
-    EXPECT_EQ(next.rows, (List{"http://a.txt.example", "http://b.txt.example", "http://c.txt.example",
-                               "http://d.txt.example"}));
+    EXPECT_EQ(next.rows, (List{"http://a.txt.example", "http://b.txt.example",
+                               "http://c.txt.example", "http://d.txt.example"}));
     EXPECT_TRUE(korvel::FoundFiles().empty());
   }
   EXPECT_TRUE(seen) << "no failing allocation fell inside the walk";

@@ -33,6 +33,7 @@ class Random {
 
 const std::vector<std::string>& Words() {
   static const std::vector<std::string> words = [] {
+    // clang-format off
     std::vector<std::string> w = {
         "../", "file:", "http:", "https:", "ftp:", "mailto:", "gopher:", "news:", "newsrc:", "nntp:",
         "telnet:", "wais:", "www.", "action", "background", "cite", "classid", "codebase", "data",
@@ -43,6 +44,7 @@ const std::vector<std::string>& Words() {
         "%", "!", "~", "`", "$", "+", "|", "<", ">", "*", "(", ")", "[", "]", "{", "}", ",",
         "<a href=\"", "\">", " src='", "'>", "@example.com", "mail@", ".org", "x.y", ".us", "a.tv", "zz",
         "joe@x.us"};
+    // clang-format on
     return w;
   }();
   return words;
@@ -52,15 +54,18 @@ const std::vector<std::string>& Words() {
 std::string MixCase(std::string s, Random& random) {
   for (char& c : s) {
     if (random.OneIn(2)) continue;
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
+    else if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
   }
   return s;
 }
 
 std::string PieceText(Random& random, std::size_t pieces) {
   std::string text;
-  for (std::size_t i = 0; i < pieces; ++i) text += MixCase(Words()[random.Below(Words().size())], random);
+  for (std::size_t i = 0; i < pieces; ++i)
+    text += MixCase(Words()[random.Below(Words().size())], random);
   return text;
 }
 
@@ -70,8 +75,10 @@ std::string DenseText(Random& random, std::size_t length) {
   static const std::vector<std::string> names = {"src", "cite", "href", "data"};
   std::string text;
   for (std::size_t i = 0; i < length; ++i) {
-    if (random.OneIn(12)) text += names[random.Below(names.size())];
-    else text += alphabet[random.Below(alphabet.size())];
+    if (random.OneIn(12))
+      text += names[random.Below(names.size())];
+    else
+      text += alphabet[random.Below(alphabet.size())];
   }
   return text;
 }
@@ -79,12 +86,14 @@ std::string DenseText(Random& random, std::size_t length) {
 // Attribute soup: names, blanks, addresses that later passes see blanked,
 // equals signs and quoted values with escapes or without a closing quote.
 std::string AttributeText(Random& random, std::size_t attributes) {
-  static const std::vector<std::string> names = {"action", "href", "src", "cite", "data", "metadata",
-                                                 "class", "usemap", "longdesc", "xsrc", "id"};
-  static const std::vector<std::string> between = {"",        " ",       "\t",      " joe@x.us ", "joe@x.us",
-                                                   " a@b.c.", " www.q ", " c:\\p ", " http://h ", "x"};
-  static const std::vector<std::string> values = {"v",  "\\\"",    " a b ", "", "http://h/", "it's", "\\",
-                                                  "x\"", "\"y", "joe@x.us", "c:\\q", "'", "\\'"};
+  static const std::vector<std::string> names = {"action",   "href",     "src",   "cite",
+                                                 "data",     "metadata", "class", "usemap",
+                                                 "longdesc", "xsrc",     "id"};
+  static const std::vector<std::string> between = {
+      "", " ", "\t", " joe@x.us ", "joe@x.us", " a@b.c.", " www.q ", " c:\\p ", " http://h ", "x"};
+  static const std::vector<std::string> values = {"v",     "\\\"", " a b ", "",    "http://h/",
+                                                  "it's",  "\\",   "x\"",   "\"y", "joe@x.us",
+                                                  "c:\\q", "'",    "\\'"};
   std::string text;
   for (std::size_t i = 0; i < attributes; ++i) {
     text += MixCase(names[random.Below(names.size())], random);
@@ -102,12 +111,14 @@ std::string AttributeText(Random& random, std::size_t attributes) {
 // Long texts: pieces, many distinct addresses, and stretches of plain words
 // (no candidate in them) of `gap` bytes and more between them.
 std::string LongText(Random& random, std::size_t length, std::size_t gap) {
-  static const std::vector<std::string> plain = {"lorem ", "ipsum ", "dolor\n", "sit ", "amet\r\n", "\t"};
+  static const std::vector<std::string> plain = {"lorem ", "ipsum ",   "dolor\n",
+                                                 "sit ",   "amet\r\n", "\t"};
   std::string text;
   std::size_t host = 0;
   while (text.size() < length) {
     text += PieceText(random, 1 + random.Below(40));
-    text += " http://host" + std::to_string(host++) + ".example/p" + (random.OneIn(2) ? "?q=1 " : " ");
+    text +=
+        " http://host" + std::to_string(host++) + ".example/p" + (random.OneIn(2) ? "?q=1 " : " ");
     if (random.OneIn(4)) text += AttributeText(random, 1 + random.Below(4));
     if (gap > 0 && random.OneIn(3)) {
       const std::size_t stop = text.size() + gap + random.Below(gap / 4 + 1);

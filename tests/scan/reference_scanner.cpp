@@ -9,9 +9,10 @@ const std::string kBlanks{" \t\r\f\n"};
 const std::string kUrlStops = kBlanks + "\"'<>|*()[]{},";
 const std::string kMailboxStops = kBlanks + "\"'`~!@#$%&*()=+|\\[]{};:<>,?/";
 const std::string kHostStops = kMailboxStops + ".";
-const char* const kPrefixes[] = {"../",  "file:",   "http:", "https:",  "ftp:", "mailto:", "gopher:",
-                                 "news:", "newsrc:", "nntp:", "telnet:", "wais:", "www."};
-const char* const kAttributes[] = {"action", "background", "cite",     "classid", "codebase", "data",
+const char* const kPrefixes[] = {
+    "../",   "file:",   "http:", "https:",  "ftp:",  "mailto:", "gopher:",
+    "news:", "newsrc:", "nntp:", "telnet:", "wais:", "www."};
+const char* const kAttributes[] = {"action", "background", "cite",    "classid", "codebase", "data",
                                    "href",   "longdesc",   "profile", "src",     "usemap"};
 constexpr auto npos = std::string::npos;
 

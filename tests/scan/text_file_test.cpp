@@ -55,9 +55,13 @@ TEST(TextMode, EndsLinesWithLfAndStopsAtCtrlZ) {
   EXPECT_EQ(Converted("a\rb\r"), "a\rb\r\n") << "a lone CR stays";
   EXPECT_EQ(Converted("\r"), "\r\n");
   EXPECT_EQ(Converted(std::string("a\0b", 3)), std::string("a\0b\n", 4));
-  EXPECT_EQ(Converted("ab\x1a" "cd\r\n"), "ab\n");
+  EXPECT_EQ(Converted("ab\x1a"
+                      "cd\r\n"),
+            "ab\n");
   EXPECT_EQ(Converted("a\r\x1a\nb"), "a\r\n") << "the CR before Ctrl+Z has no LF";
-  EXPECT_EQ(Converted("\x1a" "abc"), "");
+  EXPECT_EQ(Converted("\x1a"
+                      "abc"),
+            "");
   EXPECT_EQ(Converted("\n"), "\n");
 }
 
@@ -119,7 +123,8 @@ TEST(ScanFile, AddressesComeFromTheTextModeContent) {
             (std::vector<std::string>{"http://a/", "http://b/", "x\ry"}));
   EXPECT_EQ(ScanFile(folder.File("ctrlz", "www.a.org\n\x1awww.b.org\n")),
             (std::vector<std::string>{"www.a.org"}));
-  EXPECT_EQ(ScanFile(folder.File("last", "x\nsee www.a.org")), (std::vector<std::string>{"www.a.org"}));
+  EXPECT_EQ(ScanFile(folder.File("last", "x\nsee www.a.org")),
+            (std::vector<std::string>{"www.a.org"}));
   EXPECT_EQ(ScanFile(folder.File("nul-byte", std::string("www.a\0b.org x", 13))),
             (std::vector<std::string>{std::string("www.a\0b.org", 11)}));
   EXPECT_TRUE(ScanFile(folder.File("empty", "")).empty());

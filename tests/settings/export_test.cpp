@@ -58,8 +58,7 @@ TEST(WriteExportFile, WritesEachAddressFollowedByCrLf) {
   TempTree folder;
   const std::string path = folder.Path("out.txt");
   ASSERT_TRUE(Export(path, {"http://a.example/x y", "m@b.example", "m@b.example", "a\nb\xE9"}));
-  EXPECT_EQ(ReadAll(path),
-            "http://a.example/x y\r\nm@b.example\r\nm@b.example\r\na\r\nb\xE9\r\n");
+  EXPECT_EQ(ReadAll(path), "http://a.example/x y\r\nm@b.example\r\nm@b.example\r\na\r\nb\xE9\r\n");
 }
 
 #ifndef _WIN32  // Windows files have no mode bits and links need privileges

@@ -23,7 +23,7 @@ TEST(NormalizeKeywords, TrimsSortsByBytesAndDropsExactDuplicates) {
       {"x\ty,\"q\"", "q, x y"},
       {" , ,, ", ""},
       {"", ""},
-      {"ab, a, ab", "a, ab"},              // a prefix comes first
+      {"ab, a, ab", "a, ab"},                              // a prefix comes first
       {"\xE9t\xE9, zeta, Zeta", "Zeta, zeta, \xE9t\xE9"},  // bytes compare unsigned
       {"last", "last"},
   };
@@ -83,12 +83,8 @@ TEST(FillHistory, DecodesEveryEntryFollowedByABar) {
     std::string stored;
     Items items;
   } cases[] = {
-      {"a|b|", {"a", "b"}},
-      {"a|b", {"a", "b"}},
-      {"|", {""}},
-      {"", {}},
-      {"a||b|", {"a", "", "b"}},
-      {"b|a|B|", {"b", "a"}},
+      {"a|b|", {"a", "b"}},      {"a|b", {"a", "b"}},    {"|", {""}}, {"", {}},
+      {"a||b|", {"a", "", "b"}}, {"b|a|B|", {"b", "a"}},
   };
   for (const auto& c : cases) {
     FakeHistoryBox box;

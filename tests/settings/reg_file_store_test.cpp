@@ -33,7 +33,8 @@ class RegFileStoreTest : public ::testing::Test {
 
 TEST_F(RegFileStoreTest, WritesRegedit4ThatReadsBackWithTypes) {
   CreateKeys();
-  ASSERT_EQ(WriteRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", "a|b \\\"c\"|"), kRegSuccess);
+  ASSERT_EQ(WriteRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", "a|b \\\"c\"|"),
+            kRegSuccess);
   ASSERT_EQ(WriteRegNumber(store, RegHive::CurrentUser, kKey, "chkLocal", 1), kRegSuccess);
   EXPECT_EQ(ReadAll(path),
             "REGEDIT4\r\n\r\n"
@@ -63,7 +64,8 @@ TEST_F(RegFileStoreTest, BytesThatCannotStandInQuotesSurviveAsHex) {
   std::string long_binary(100, '\x5A');
   ASSERT_EQ(WriteRegText(store, RegHive::CurrentUser, kKey, "tricky", tricky), kRegSuccess);
   ASSERT_EQ(WriteRegText(store, RegHive::CurrentUser, kKey, "high", high), kRegSuccess);
-  ASSERT_EQ(store.SetValue(RegHive::CurrentUser, kKey, "blob", kRegBinary, long_binary), kRegSuccess);
+  ASSERT_EQ(store.SetValue(RegHive::CurrentUser, kKey, "blob", kRegBinary, long_binary),
+            kRegSuccess);
   const std::string file = ReadAll(path);
   EXPECT_NE(file.find("\"tricky\"=hex(1):6c,69,6e,65,31,0d,0a,"), std::string::npos);
   EXPECT_NE(file.find("\"high\"=\"caf\xE9 \xFF\"\r\n"), std::string::npos);
@@ -87,21 +89,24 @@ TEST_F(RegFileStoreTest, BytesThatCannotStandInQuotesSurviveAsHex) {
 }
 
 TEST_F(RegFileStoreTest, KeepsWhatItDoesNotKnowAndRewritesOnlyTheChangedValue) {
-  Seed("\xEF\xBB\xBF" "REGEDIT4\n; a comment\n"
-       "[HKEY_CURRENT_USER\\Software\\Other]\n\"x\"=hex(2):25,00\n@=\"default\"\n"
-       "[HKEY_CURRENT_USER\\Software\\Tessaly\\Korvel]\n\"cboKeywords\"=\"old|\"\n"
-       "\"extra\"=hex(b):01,02,\\\n  03,04,05,06,07,08\n"
-       "[HKEY_LOCAL_MACHINE\\Software\\Kept]\n");
+  Seed(
+      "\xEF\xBB\xBF"
+      "REGEDIT4\n; a comment\n"
+      "[HKEY_CURRENT_USER\\Software\\Other]\n\"x\"=hex(2):25,00\n@=\"default\"\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaly\\Korvel]\n\"cboKeywords\"=\"old|\"\n"
+      "\"extra\"=hex(b):01,02,\\\n  03,04,05,06,07,08\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Kept]\n");
   // The BOM makes this no REGEDIT4 file: set aside, start empty.
   std::string text;
   EXPECT_NE(ReadRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", text), kRegSuccess);
   EXPECT_TRUE(std::filesystem::exists(path + ".bad"));
 
-  Seed("REGEDIT4\n; a comment\n"
-       "[HKEY_CURRENT_USER\\Software\\Other]\n\"x\"=hex(2):25,00\n@=\"default\"\n"
-       "[HKEY_CURRENT_USER\\Software\\Tessaly\\Korvel]\n\"cboKeywords\"=\"old|\"\n"
-       "\"extra\"=hex(b):01,02,\\\n  03,04,05,06,07,08\n"
-       "[HKEY_LOCAL_MACHINE\\Software\\Kept]\n");
+  Seed(
+      "REGEDIT4\n; a comment\n"
+      "[HKEY_CURRENT_USER\\Software\\Other]\n\"x\"=hex(2):25,00\n@=\"default\"\n"
+      "[HKEY_CURRENT_USER\\Software\\Tessaly\\Korvel]\n\"cboKeywords\"=\"old|\"\n"
+      "\"extra\"=hex(b):01,02,\\\n  03,04,05,06,07,08\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Kept]\n");
   ASSERT_EQ(ReadRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", text), kRegSuccess);
   EXPECT_EQ(text, "old|");
   ASSERT_EQ(ReadRegText(store, RegHive::CurrentUser, "Software\\Other", "x", text), kRegSuccess);
@@ -127,7 +132,8 @@ TEST_F(RegFileStoreTest, UnparsableFileIsSetAsideAndReplacedByAFreshOne) {
     CreateKeys();
     EXPECT_EQ(ReadAll(path + ".bad"), text);
     std::uint32_t number = 5;
-    EXPECT_EQ(ReadRegNumber(store, RegHive::CurrentUser, kKey, "chkLocal", number), kRegFileNotFound);
+    EXPECT_EQ(ReadRegNumber(store, RegHive::CurrentUser, kKey, "chkLocal", number),
+              kRegFileNotFound);
     EXPECT_EQ(ReadAll(path).rfind("REGEDIT4\r\n", 0), 0u);
   }
 }
@@ -163,7 +169,10 @@ TEST_F(RegFileStoreTest, DefaultPathFollowsXdgConfigHome) {
   EXPECT_TRUE(std::filesystem::exists(folder.Path("cfg/Tessaly/Korvel.reg")));
   ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
   EXPECT_NE(DefaultRegFilePath().rfind("relative", 0), 0u);
-  if (old) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
+  if (old)
+    ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -85,7 +85,8 @@ TEST_F(SettingsTest, ValuesOfTheWrongTypeReadAsDefaults) {
 TEST_F(SettingsTest, StoredNumbersOtherThanZeroOrOneCountAsChecked) {
   FakeDialog dialog;
   SaveSettings(dialog, store);  // creates the keys
-  ASSERT_EQ(WriteRegNumber(store, RegHive::CurrentUser, kKey, "chkLocal", 0x80000000u), kRegSuccess);
+  ASSERT_EQ(WriteRegNumber(store, RegHive::CurrentUser, kKey, "chkLocal", 0x80000000u),
+            kRegSuccess);
   LoadSettings(dialog, store);
   EXPECT_EQ(dialog.local, 1);
 }

@@ -43,7 +43,9 @@ class FakeHistoryBox : public HistoryBox {
     if (index >= 0 && index < GetCount()) field = items[static_cast<std::size_t>(index)];
   }
   int GetCount() const override { return static_cast<int>(items.size()); }
-  std::string GetLBText(int index) const override { return items.at(static_cast<std::size_t>(index)); }
+  std::string GetLBText(int index) const override {
+    return items.at(static_cast<std::size_t>(index));
+  }
   void ResetContent() override {
     items.clear();
     field.clear();

@@ -29,8 +29,8 @@ class TempTree {
   TempTree() {
     std::random_device random;
     for (int attempt = 0; attempt < 100 && root_.empty(); ++attempt) {
-      auto candidate = std::filesystem::temp_directory_path() /
-                       ("korvel-test-" + std::to_string(random()));
+      auto candidate =
+          std::filesystem::temp_directory_path() / ("korvel-test-" + std::to_string(random()));
       if (std::filesystem::create_directory(candidate)) root_ = candidate;
     }
     if (root_.empty()) throw std::runtime_error("no temporary folder");
@@ -75,7 +75,8 @@ class TempTree {
   // sorted.
   std::vector<std::string> List(const std::string& relative = {}) const {
     std::vector<std::string> names;
-    const std::filesystem::path folder = relative.empty() ? root_ : std::filesystem::path(Path(relative));
+    const std::filesystem::path folder =
+        relative.empty() ? root_ : std::filesystem::path(Path(relative));
     for (const auto& entry : std::filesystem::directory_iterator(folder))
       names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
@@ -90,7 +91,8 @@ class TempTree {
     if (path.size() >= sizeof(address.sun_path)) throw std::length_error(path);
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    const bool bound =
+        fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
     const int error = errno;
     if (fd >= 0) close(fd);
     if (!bound) throw std::system_error(error, std::generic_category(), path);

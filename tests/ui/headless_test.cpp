@@ -32,7 +32,7 @@ TEST(HeadlessLoop, ANestedDialogTakesTheStepsAfterTheOneThatOpenedIt) {
       EXPECT_EQ(inner.events, (std::vector<std::string>{"ok"}));
     })
       .Then([](HeadlessDialog& d) { EXPECT_EQ(d.Id(), kTestTemplate.id); })
-      .Press(VK_RETURN)  // to the inner dialog
+      .Press(VK_RETURN)   // to the inner dialog
       .Press(VK_ESCAPE);  // to the outer one
   RunTestApp(app, ui);
   EXPECT_EQ(nested, IDOK);
@@ -54,9 +54,9 @@ TEST(HeadlessPrompts, AnswersMustBeButtonsThePromptHas) {
   TestApp app;
   ui.prompts().AnswerMessageBox(IDYES).AnswerMessageBox(IDOK);
   ui.Then([&](HeadlessDialog&) {
-      EXPECT_EQ(app.dialog.MessageBox("a", "b", MB_YESNO | MB_ICONQUESTION), IDYES);
-      app.dialog.MessageBox("c", "d", MB_YESNO);
-    });
+    EXPECT_EQ(app.dialog.MessageBox("a", "b", MB_YESNO | MB_ICONQUESTION), IDYES);
+    app.dialog.MessageBox("c", "d", MB_YESNO);
+  });
   EXPECT_THROW(RunTestApp(app, ui), ScriptError);
   ASSERT_EQ(ui.prompts().MessageBoxes().size(), 2u);
   EXPECT_EQ(ui.prompts().MessageBoxes()[0].type, MB_YESNO | MB_ICONQUESTION);

@@ -18,7 +18,8 @@ void TestDialog::OnDblclkList(NMHDR* header, LRESULT* result) {
   *result = 0;
 }
 void TestDialog::OnDropFiles(HDROP drop) {
-  events.push_back("drop:" + std::to_string(DragQueryFileCount(drop)) + ":" + DragQueryFile(drop, 0));
+  events.push_back("drop:" + std::to_string(DragQueryFileCount(drop)) + ":" +
+                   DragQueryFile(drop, 0));
   DragFinish(drop);
 }
 

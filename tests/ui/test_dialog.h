@@ -19,9 +19,18 @@ inline constexpr std::array kTestControls{
     ControlTemplate{kCheck, ControlKind::CheckBox, "On", 0, 0, 10, 10,
                     WS_CHILD | BS_AUTOCHECKBOX | WS_TABSTOP, 0},
 };
-inline constexpr DialogTemplate kTestTemplate{
-    7, "Test", 0, 0, 100, 100, "Courier New", 8, WS_POPUP | WS_CAPTION | WS_SYSMENU,
-    WS_EX_ACCEPTFILES, 0, kTestControls};
+inline constexpr DialogTemplate kTestTemplate{7,
+                                              "Test",
+                                              0,
+                                              0,
+                                              100,
+                                              100,
+                                              "Courier New",
+                                              8,
+                                              WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                                              WS_EX_ACCEPTFILES,
+                                              0,
+                                              kTestControls};
 
 class TestDialog : public CDialog {
  public:
@@ -48,7 +57,6 @@ class TestDialog : public CDialog {
 
   DECLARE_MESSAGE_MAP()
 };
-
 
 // Runs a TestDialog as its main window; its filter translates one
 // accelerator, Ctrl+G, to kCommand.

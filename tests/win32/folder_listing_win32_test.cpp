@@ -108,7 +108,8 @@ TEST(Win32FolderListing, TheWalkDescendsIntoMarkedFoldersAndFindsNamesAsGiven) {
   FileFinder(Record, tree.Root().c_str(), "txt", "").Find(1);
   EXPECT_EQ(Reported().size(), 2u);
   EXPECT_NE(std::find(Reported().begin(), Reported().end(), marked + "Deep.TXT"), Reported().end());
-  EXPECT_NE(std::find(Reported().begin(), Reported().end(), tree.Root() + "caf\x80.txt"), Reported().end());
+  EXPECT_NE(std::find(Reported().begin(), Reported().end(), tree.Root() + "caf\x80.txt"),
+            Reported().end());
   Reported().clear();
   FileFinder(Record, tree.Root().c_str(), "-?", "").Find(0);
   EXPECT_EQ(Reported(), std::vector<std::string>{tree.Root() + "noext"});

@@ -40,7 +40,9 @@ constexpr int kBigFolders = 20;
 constexpr int kBigFiles = 2000;
 
 // Beside the fixture folder, so the other sweeps do not see it.
-std::string BigFolder(const std::string& folder) { return folder.substr(0, folder.size() - 1) + "-big\\"; }
+std::string BigFolder(const std::string& folder) {
+  return folder.substr(0, folder.size() - 1) + "-big\\";
+}
 
 class Tally {
  public:
@@ -95,7 +97,8 @@ std::string Cell(::HWND list, int row, int column) {
   item.iSubItem = column;
   item.pszText = text;
   item.cchTextMax = sizeof text;
-  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<::WPARAM>(row), reinterpret_cast<::LPARAM>(&item));
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<::WPARAM>(row),
+               reinterpret_cast<::LPARAM>(&item));
   return text;
 }
 
@@ -103,7 +106,8 @@ void SelectRow(::HWND list, int row) {
   LVITEMA item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(list, LVM_SETITEMSTATE, static_cast<::WPARAM>(row), reinterpret_cast<::LPARAM>(&item));
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<::WPARAM>(row),
+               reinterpret_cast<::LPARAM>(&item));
 }
 
 std::vector<std::string> ComboItems(::HWND combo) {
@@ -124,7 +128,8 @@ struct ToolTipSearch {
 
 BOOL CALLBACK FindToolTip(::HWND window, ::LPARAM data) {
   auto& search = *reinterpret_cast<ToolTipSearch*>(data);
-  if (ClassName(window) != TOOLTIPS_CLASSA || GetWindow(window, GW_OWNER) != search.owner) return TRUE;
+  if (ClassName(window) != TOOLTIPS_CLASSA || GetWindow(window, GW_OWNER) != search.owner)
+    return TRUE;
   search.found = window;
   return FALSE;
 }
@@ -150,7 +155,8 @@ std::string ToolText(::HWND tips, ::HWND dialog, ::HWND tool) {
 void DoubleClickRow(::HWND list, int row, bool right) {
   RECT cell{};
   cell.left = LVIR_LABEL;
-  SendMessageA(list, LVM_GETITEMRECT, static_cast<::WPARAM>(row), reinterpret_cast<::LPARAM>(&cell));
+  SendMessageA(list, LVM_GETITEMRECT, static_cast<::WPARAM>(row),
+               reinterpret_cast<::LPARAM>(&cell));
   POINT at{cell.left + 10, (cell.top + cell.bottom) / 2};
   ClientToScreen(list, &at);
   SetCursorPos(at.x, at.y);
@@ -167,7 +173,8 @@ void DoubleClickRow(::HWND list, int row, bool right) {
 // Alt with a letter (a mnemonic or a menu), then further letters alone.
 void PressAlt(char letter, const std::string& then = {}) {
   const auto key = static_cast<WORD>(letter);
-  std::vector<std::pair<WORD, bool>> strokes{{VK_MENU, false}, {key, false}, {key, true}, {VK_MENU, true}};
+  std::vector<std::pair<WORD, bool>> strokes{
+      {VK_MENU, false}, {key, false}, {key, true}, {VK_MENU, true}};
   for (char c : then) {
     strokes.emplace_back(static_cast<WORD>(c), false);
     strokes.emplace_back(static_cast<WORD>(c), true);
@@ -284,7 +291,9 @@ class SelfTest {
  private:
   ::HWND Item(int id) const { return GetDlgItem(main_, id); }
   ::HWND List() const { return Item(IDC_RESULTS); }
-  void FocusKeywords() { SendMessageA(main_, WM_NEXTDLGCTL, reinterpret_cast<::WPARAM>(Item(IDC_KEYWORDS)), TRUE); }
+  void FocusKeywords() {
+    SendMessageA(main_, WM_NEXTDLGCTL, reinterpret_cast<::WPARAM>(Item(IDC_KEYWORDS)), TRUE);
+  }
   void CheckWindow();
   std::string Path(const std::string& name) const { return folder_ + name; }
 
@@ -316,7 +325,8 @@ void SelfTest::CheckWindow() {
   ::HWND list = List();
   t_.Equal(ClassName(list), std::string("SysListView32"), "the result list is a list view");
   auto header = reinterpret_cast<::HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-  t_.Equal(static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)), 2, "two columns in the header");
+  t_.Equal(static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)), 2,
+           "two columns in the header");
   const char* headings[] = {"Address", "Location"};
   const int widths[] = {225, 340};
   for (int column = 0; column < 2; ++column) {
@@ -325,10 +335,12 @@ void SelfTest::CheckWindow() {
     item.mask = HDI_TEXT;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    SendMessageA(header, HDM_GETITEMA, static_cast<::WPARAM>(column), reinterpret_cast<::LPARAM>(&item));
+    SendMessageA(header, HDM_GETITEMA, static_cast<::WPARAM>(column),
+                 reinterpret_cast<::LPARAM>(&item));
     t_.Equal(std::string(text), std::string(headings[column]), "column heading");
-    t_.Equal(static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<::WPARAM>(column), 0)),
-             widths[column], std::string("width of ") + headings[column]);
+    t_.Equal(
+        static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<::WPARAM>(column), 0)),
+        widths[column], std::string("width of ") + headings[column]);
   }
   const auto extended = SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
   t_.Equal(static_cast<int>(extended & 0x421), 0x421, "grid lines, full-row selection, info tips");
@@ -357,16 +369,20 @@ void SelfTest::CheckWindow() {
   }
 
   // Icons: the window's, and one on each task button.
-  t_.Check(SendMessageA(main_, WM_GETICON, ICON_BIG, 0) != 0 && SendMessageA(main_, WM_GETICON, ICON_SMALL, 0) != 0,
+  t_.Check(SendMessageA(main_, WM_GETICON, ICON_BIG, 0) != 0 &&
+               SendMessageA(main_, WM_GETICON, ICON_SMALL, 0) != 0,
            "the window has its large and small icon");
-  t_.Check(SendMessageA(main_, WM_QUERYDRAGICON, 0, 0) == SendMessageA(main_, WM_GETICON, ICON_BIG, 0),
-           "the drag icon is the main icon");
+  t_.Check(
+      SendMessageA(main_, WM_QUERYDRAGICON, 0, 0) == SendMessageA(main_, WM_GETICON, ICON_BIG, 0),
+      "the drag icon is the main icon");
   for (int id : {IDC_SWEEP_FILE, IDC_SWEEP_FOLDER, IDC_REMOVE_ITEM, IDC_REMOVE_ALL, IDC_EXIT})
-    t_.Check(SendMessageA(Item(id), BM_GETIMAGE, IMAGE_ICON, 0) != 0, "icon on button " + std::to_string(id));
+    t_.Check(SendMessageA(Item(id), BM_GETIMAGE, IMAGE_ICON, 0) != 0,
+             "icon on button " + std::to_string(id));
 
   // The settings were loaded from the registry; the first entry is in the field.
-  t_.Check(ComboItems(Item(IDC_EXTENSIONS)) == std::vector<std::string>{NormalizeExtensions("htm, txt")},
-           "the stored extension history was loaded");
+  t_.Check(
+      ComboItems(Item(IDC_EXTENSIONS)) == std::vector<std::string>{NormalizeExtensions("htm, txt")},
+      "the stored extension history was loaded");
   t_.Equal(Text(Item(IDC_EXTENSIONS)), NormalizeExtensions("htm, txt"), "the extension field");
 }
 
@@ -378,8 +394,9 @@ void SelfTest::Build(TimerScript& s) {
       .Step("focus the keyword field",
             [this] {
               FocusKeywords();
-              t_.Check(ClassName(GetFocus()) == "Edit" && GetParent(GetFocus()) == Item(IDC_KEYWORDS),
-                       "the focus is in the keyword field's edit");
+              t_.Check(
+                  ClassName(GetFocus()) == "Edit" && GetParent(GetFocus()) == Item(IDC_KEYWORDS),
+                  "the focus is in the keyword field's edit");
               prompts_.AnswerFileDialog(Path("a.txt"));
             })
       .Press(VK_F3)
@@ -389,13 +406,16 @@ void SelfTest::Build(TimerScript& s) {
               fileRows_ = Rows(List());
               t_.Check(fileRows_ >= 2, "F3 added the file's addresses");
               bool all = fileRows_ > 0;
-              for (int row = 0; row < fileRows_; ++row) all = all && Cell(List(), row, 1) == Path("a.txt");
+              for (int row = 0; row < fileRows_; ++row)
+                all = all && Cell(List(), row, 1) == Path("a.txt");
               t_.Check(all, "each row's location is the file");
-              t_.Equal(Cell(List(), 0, 0), std::string("http://a.example/one"), "the first address");
+              t_.Equal(Cell(List(), 0, 0), std::string("http://a.example/one"),
+                       "the first address");
               t_.Check(desktop_.Sounds() == std::vector<UINT>{static_cast<UINT>(MB_ICONASTERISK)},
                        "the asterisk sound after the sweep");
               const auto& request = prompts_.FileDialogs().back().request;
-              t_.Check(request.open && request.fileName == "*.*" && request.filter == "All Files (*.*)|*.*|" &&
+              t_.Check(request.open && request.fileName == "*.*" &&
+                           request.filter == "All Files (*.*)|*.*|" &&
                            request.flags == (OFN_FILEMUSTEXIST | OFN_HIDEREADONLY),
                        "the open dialog's name, filter and flags");
               rows_ = fileRows_;
@@ -407,7 +427,8 @@ void SelfTest::Build(TimerScript& s) {
             [this] {
               const int now = Rows(List());
               t_.Check(now > rows_ + fileRows_, "F4 swept the folder and its subfolder");
-              t_.Check(Cell(List(), now - 1, 1) == Path("sub\\b.htm"), "the subfolder's file comes last");
+              t_.Check(Cell(List(), now - 1, 1) == Path("sub\\b.htm"),
+                       "the subfolder's file comes last");
               t_.Equal(prompts_.FolderDialogs().back().request.flags, UINT{BIF_RETURNONLYFSDIRS},
                        "the folder browser's flags");
               rows_ = now;
@@ -466,7 +487,8 @@ void SelfTest::Build(TimerScript& s) {
       .Step("the right double-click opened the folder",
             [this] {
               const auto& opened = desktop_.OpenedPaths();
-              t_.Check(!opened.empty() && opened.back().verb == "explore" && opened.back().path == folder_,
+              t_.Check(!opened.empty() && opened.back().verb == "explore" &&
+                           opened.back().path == folder_,
                        "a right double-click explores the row's folder");
               rows_ = Rows(List());
               sounds_ = desktop_.Sounds().size();
@@ -474,16 +496,19 @@ void SelfTest::Build(TimerScript& s) {
               prompts_.AnswerFolderDialog(BigFolder(folder_));
             })
       .Press(VK_F4)
-      .Until("the sweep box shows", [this] { return box_ != nullptr && IsWindowVisible(box_); }, 400)
+      .Until(
+          "the sweep box shows", [this] { return box_ != nullptr && IsWindowVisible(box_); }, 400)
       .Step("a long sweep shows its box",
             [this] {
               t_.Check(box_ != nullptr && IsWindowVisible(box_), "the sweep box is up");
               if (box_ == nullptr) return;
               t_.Equal(Text(box_), std::string("Sweep in progress"), "the box's caption");
-              t_.Equal(Text(GetDlgItem(box_, IDC_SWEEP_TARGET)), BigFolder(folder_), "it names the folder");
-              t_.Check(Text(GetDlgItem(box_, IDC_SWEEP_FILES)).rfind("Files: ", 0) == 0, "it counts the files");
-              t_.Equal(ClassName(GetDlgItem(box_, IDC_SWEEP_PROGRESS)), std::string("msctls_progress32"),
-                       "a progress bar of the common controls");
+              t_.Equal(Text(GetDlgItem(box_, IDC_SWEEP_TARGET)), BigFolder(folder_),
+                       "it names the folder");
+              t_.Check(Text(GetDlgItem(box_, IDC_SWEEP_FILES)).rfind("Files: ", 0) == 0,
+                       "it counts the files");
+              t_.Equal(ClassName(GetDlgItem(box_, IDC_SWEEP_PROGRESS)),
+                       std::string("msctls_progress32"), "a progress bar of the common controls");
               t_.Check(GetFocus() == GetDlgItem(box_, IDCANCEL) && Text(GetFocus()) == "Cancel",
                        "the focus is on its Cancel button");
               t_.Check(!IsWindowEnabled(main_), "the main window waits");
@@ -494,12 +519,16 @@ void SelfTest::Build(TimerScript& s) {
       .Step("Escape cancelled the sweep",
             [this] {
               const int added = Rows(List()) - rows_;
-              t_.Check(added >= 0 && added < kBigFiles, "the sweep stopped early (" + std::to_string(added) + " rows)");
-              t_.Check(added == 0 || Cell(List(), rows_, 1).rfind(BigFolder(folder_) + "d00\\", 0) == 0,
-                       "its rows, the first files first");
+              t_.Check(added >= 0 && added < kBigFiles,
+                       "the sweep stopped early (" + std::to_string(added) + " rows)");
+              t_.Check(
+                  added == 0 || Cell(List(), rows_, 1).rfind(BigFolder(folder_) + "d00\\", 0) == 0,
+                  "its rows, the first files first");
               t_.Check(box_ == nullptr || !IsWindow(box_), "the box is gone");
-              t_.Equal(desktop_.Sounds().size(), sounds_ + 1, "the sound after the cancelled sweep");
-              t_.Check(IsWindowVisible(main_) != FALSE, "Escape in the box leaves the program running");
+              t_.Equal(desktop_.Sounds().size(), sounds_ + 1,
+                       "the sound after the cancelled sweep");
+              t_.Check(IsWindowVisible(main_) != FALSE,
+                       "Escape in the box leaves the program running");
               rows_ += added;
               FocusKeywords();
             })
@@ -511,8 +540,9 @@ void SelfTest::Build(TimerScript& s) {
               std::string manual = self;
               manual = manual.substr(0, manual.find_last_of('\\')) + "\\Manual.html";
               const auto& opened = desktop_.OpenedPaths();
-              t_.Check(!opened.empty() && opened.back().verb == "open" && opened.back().path == manual,
-                       "F1 opens Manual.html beside the program");
+              t_.Check(
+                  !opened.empty() && opened.back().verb == "open" && opened.back().path == manual,
+                  "F1 opens Manual.html beside the program");
               PressAlt('H', "A");  // Help > About...
             })
       .Step("Help > About opened the about box",
@@ -521,7 +551,8 @@ void SelfTest::Build(TimerScript& s) {
               t_.Check(!IsWindowEnabled(main_), "the main window waits for it");
               if (about_ == nullptr) return;
               t_.Equal(Text(about_), std::string("About Korvel"), "about box caption");
-              t_.Equal(Text(GetDlgItem(about_, IDOK)), std::string("Korvel is a &FREEWARE"), "about button");
+              t_.Equal(Text(GetDlgItem(about_, IDOK)), std::string("Korvel is a &FREEWARE"),
+                       "about button");
             })
       .Press(VK_RETURN)
       .Step("Enter closed the about box",
@@ -546,8 +577,8 @@ void SelfTest::Build(TimerScript& s) {
             })
       .Step("Alt+L checked Local sweep",
             [this] {
-              t_.Equal(static_cast<int>(SendMessageA(Item(IDC_LOCAL), BM_GETCHECK, 0, 0)), BST_CHECKED,
-                       "the mnemonic checks the box");
+              t_.Equal(static_cast<int>(SendMessageA(Item(IDC_LOCAL), BM_GETCHECK, 0, 0)),
+                       BST_CHECKED, "the mnemonic checks the box");
               keywordsAtClose_ = ComboItems(Item(IDC_KEYWORDS));
               FocusKeywords();
             })
@@ -559,7 +590,8 @@ int Run(char** argv) {
   // The fixture: a file of addresses, and a subfolder with an HTML file.
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "korvel-selftest-" + std::to_string(GetCurrentProcessId()) + "\\";
+  const std::string folder =
+      std::string(temp) + "korvel-selftest-" + std::to_string(GetCurrentProcessId()) + "\\";
   CreateDirectoryA(folder.c_str(), nullptr);
   CreateDirectoryA((folder + "sub").c_str(), nullptr);
   WriteFile(folder + "a.txt", "http://a.example/one\r\nwrite to bob@b.example\r\n");
@@ -572,8 +604,9 @@ int Run(char** argv) {
     CreateDirectoryA(BigFolder(folder).c_str(), nullptr);
     CreateDirectoryA(sub.c_str(), nullptr);
     for (int f = 0; f < kBigFiles / kBigFolders; ++f)
-      WriteFile(sub + "\\f" + std::to_string(1000 + f) + ".txt",
-                filler + "http://big.example/" + std::to_string(d) + "/" + std::to_string(f) + "\r\n");
+      WriteFile(
+          sub + "\\f" + std::to_string(1000 + f) + ".txt",
+          filler + "http://big.example/" + std::to_string(d) + "/" + std::to_string(f) + "\r\n");
   }
 
   // The user's settings are put back afterwards; the run starts from known ones.
@@ -615,7 +648,8 @@ int Run(char** argv) {
       tally.Check(false, std::string("the program ended with an exception: ") + error.what());
     }
   }
-  tally.Check(script.Finished(), "the script ran to its end (stopped at: " + script.Running() + ")");
+  tally.Check(script.Finished(),
+              "the script ran to its end (stopped at: " + script.Running() + ")");
   tally.Equal(prompts.UnusedAnswers(), std::size_t{0}, "every scripted answer was taken");
 
   // Closing saved the settings: texts without a NUL of the program's own,
@@ -624,14 +658,16 @@ int Run(char** argv) {
   for (const auto& item : test.KeywordsAtClose()) history += item + "|";
   const auto keywords = ReadValue("cboKeywords", true);
   tally.Check(keywords && keywords->type == REG_SZ &&
-                  (keywords->bytes == Utf16(history) || keywords->bytes == Utf16(history) + std::string(2, '\0')),
+                  (keywords->bytes == Utf16(history) ||
+                   keywords->bytes == Utf16(history) + std::string(2, '\0')),
               "cboKeywords was saved as REG_SZ holding \"" + history + "\"");
   const auto local = ReadValue("chkLocal");
   tally.Check(local && local->type == REG_DWORD && local->bytes == std::string("\x01\0\0\0", 4),
               "chkLocal was saved as REG_DWORD 1");
 
   for (int i = 0; i < 3; ++i) WriteValue(names[i], saved[i]);
-  for (const char* name : {"a.txt", "out.txt", "sub\\b.htm", kAnsiName}) DeleteFileA((folder + name).c_str());
+  for (const char* name : {"a.txt", "out.txt", "sub\\b.htm", kAnsiName})
+    DeleteFileA((folder + name).c_str());
   RemoveDirectoryA((folder + "sub").c_str());
   for (int d = 0; d < kBigFolders; ++d) {
     const std::string sub = BigFolder(folder) + "d" + (d < 10 ? "0" : "") + std::to_string(d);

@@ -21,7 +21,8 @@ BOOL ProbeDialog::OnInitDialog() {
   results.InsertColumn(0, "Address", LVCFMT_LEFT, 225);
   results.InsertColumn(1, "Location", LVCFMT_LEFT, 340);
   tips.Create(this);
-  for (const ToolTipText& tip : MainDialogToolTips()) tips.AddTool(GetDlgItem(tip.control), std::string(tip.text));
+  for (const ToolTipText& tip : MainDialogToolTips())
+    tips.AddTool(GetDlgItem(tip.control), std::string(tip.text));
   tips.Activate(TRUE);
   return TRUE;
 }
@@ -67,7 +68,8 @@ BOOL ProbeApp::InitInstance() {
 }
 
 BOOL ProbeApp::ProcessMessageFilter(int code, MSG* pMsg) {
-  if (accelerators_ != nullptr && TranslateAccelerator(m_pMainWnd, accelerators_, pMsg)) return TRUE;
+  if (accelerators_ != nullptr && TranslateAccelerator(m_pMainWnd, accelerators_, pMsg))
+    return TRUE;
   return CWinApp::ProcessMessageFilter(code, pMsg);
 }
 

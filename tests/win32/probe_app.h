@@ -16,8 +16,8 @@ namespace korvel::testing {
 class ProbeDialog : public CDialog {
  public:
   ProbeDialog();
-  std::vector<UINT> commands;               // in arrival order
-  std::vector<std::string> dropped;         // paths of the last drop
+  std::vector<UINT> commands;        // in arrival order
+  std::vector<std::string> dropped;  // paths of the last drop
   CListCtrl results;
   CComboBox keywords;
   CButton local;

@@ -153,13 +153,11 @@ TEST_F(RegistrySettingsTest, ReadingAMissingValueFailsAndWritingNeedsTheKey) {
   auto& store = DefaultSettingsStore();
   std::string text = "kept";
   EXPECT_NE(ReadRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", text), kRegSuccess);
-  EXPECT_EQ(WriteRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", "a|"),
-            kRegFileNotFound);
+  EXPECT_EQ(WriteRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", "a|"), kRegFileNotFound);
   EXPECT_FALSE(ReadRaw("cboKeywords"));
 
   CreateSettingsKeys(store);
-  EXPECT_EQ(ReadRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", text),
-            kRegFileNotFound);
+  EXPECT_EQ(ReadRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", text), kRegFileNotFound);
   const std::string big(100000, 'k');
   ASSERT_EQ(WriteRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", big), kRegSuccess);
   ASSERT_EQ(ReadRegText(store, RegHive::CurrentUser, kKey, "cboKeywords", text), kRegSuccess);

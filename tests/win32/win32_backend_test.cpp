@@ -39,7 +39,8 @@ LONG ExStyle(::HWND window) { return GetWindowLongA(window, GWL_EXSTYLE); }
 
 // --- The resources of korvel.rc against the tables of res/templates.cpp ---
 
-void ExpectMenuMatches(HMENU menu, std::span<const MenuItemTemplate> items, const std::string& where) {
+void ExpectMenuMatches(HMENU menu, std::span<const MenuItemTemplate> items,
+                       const std::string& where) {
   ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(items.size())) << where;
   for (std::size_t i = 0; i < items.size(); ++i) {
     const MenuItemTemplate& item = items[i];
@@ -54,7 +55,8 @@ void ExpectMenuMatches(HMENU menu, std::span<const MenuItemTemplate> items, cons
     EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, item.separator) << at;
     if (item.separator) continue;
     EXPECT_EQ(text, std::string(item.text)) << at;
-    EXPECT_EQ(info.fState & (MFS_DISABLED | MFS_CHECKED), 0u) << at;  // always enabled, never checked
+    EXPECT_EQ(info.fState & (MFS_DISABLED | MFS_CHECKED), 0u)
+        << at;  // always enabled, never checked
     EXPECT_EQ(info.hSubMenu != nullptr, !item.children.empty()) << at;
     if (info.hSubMenu != nullptr)
       ExpectMenuMatches(info.hSubMenu, item.children, at);
@@ -135,15 +137,17 @@ TEST_F(Win32DialogTest, MainWindowHasTheTemplatesFrameMenuAndControls) {
   EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_POPUP),
             WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_POPUP);
   EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);  // cannot be resized or maximised
-  EXPECT_EQ(style & WS_VISIBLE, 0);                         // shown by the modal loop
-  EXPECT_EQ(ExStyle(window) & (WS_EX_ACCEPTFILES | WS_EX_APPWINDOW), WS_EX_ACCEPTFILES | WS_EX_APPWINDOW);
+  EXPECT_EQ(style & WS_VISIBLE, 0);                        // shown by the modal loop
+  EXPECT_EQ(ExStyle(window) & (WS_EX_ACCEPTFILES | WS_EX_APPWINDOW),
+            WS_EX_ACCEPTFILES | WS_EX_APPWINDOW);
   HMENU menu = GetMenu(window);
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(GetMenuItemCount(menu), 3);
 
   const ::HWND list = Native(dialog.Item(IDC_RESULTS));
   EXPECT_EQ(ClassName(list), "SysListView32");
-  EXPECT_EQ(Style(list) & (LVS_TYPEMASK | LVS_SINGLESEL | WS_TABSTOP), LVS_REPORT | LVS_SINGLESEL | WS_TABSTOP);
+  EXPECT_EQ(Style(list) & (LVS_TYPEMASK | LVS_SINGLESEL | WS_TABSTOP),
+            LVS_REPORT | LVS_SINGLESEL | WS_TABSTOP);
   EXPECT_NE(ExStyle(list) & WS_EX_STATICEDGE, 0);
   for (int id : {IDC_KEYWORDS, IDC_EXTENSIONS}) {
     const ::HWND combo = Native(dialog.Item(id));
@@ -164,7 +168,8 @@ TEST_F(Win32DialogTest, ControlsKeepWhatTheLayerPutsInThem) {
   EXPECT_EQ(list.InsertColumn(0, "Address", LVCFMT_LEFT, 225), 0);
   EXPECT_EQ(list.InsertColumn(1, "Location", LVCFMT_LEFT, 340), 1);
   EXPECT_EQ(list.GetColumnCount(), 2);
-  list.SetExtendedStyle(list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+  list.SetExtendedStyle(list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT |
+                        LVS_EX_INFOTIP);
   EXPECT_EQ(list.GetExtendedStyle() & 0x421u, 0x421u);
   EXPECT_EQ(list.InsertItem(list.GetItemCount(), ""), 0);
   const std::string address = "http://a.example/caf\xE9";  // bytes above 0x7F come back as given
@@ -215,7 +220,8 @@ TEST_F(Win32DialogTest, ControlsKeepWhatTheLayerPutsInThem) {
 
   ToolTipPeer& tips = dialog.CreateToolTip();
   EXPECT_EQ(&dialog.CreateToolTip(), &tips);  // one per dialog
-  for (const ToolTipText& tip : MainDialogToolTips()) tips.AddTool(dialog.Item(tip.control), std::string(tip.text));
+  for (const ToolTipText& tip : MainDialogToolTips())
+    tips.AddTool(dialog.Item(tip.control), std::string(tip.text));
   EXPECT_EQ(tips.GetToolCount(), 7);
   EXPECT_EQ(tips.GetToolText(&exit), "Exit (Ctrl+Q or Escape)");
   EXPECT_EQ(tips.GetToolText(dialog.Item(IDC_CLEAR_EXTENSIONS)), "Clear Extensions");
@@ -244,8 +250,10 @@ TEST_F(Win32DialogTest, TheSweepBoxHasAProgressBarPathLabelsAndATimer) {
   bool ticked = false;
   const ::DWORD until = GetTickCount() + 5000;
   while (!ticked && GetTickCount() < until) {
-    if (PeekMessageA(&msg, Native(&box), WM_TIMER, WM_TIMER, PM_REMOVE)) ticked = msg.wParam == 7;
-    else Sleep(5);
+    if (PeekMessageA(&msg, Native(&box), WM_TIMER, WM_TIMER, PM_REMOVE))
+      ticked = msg.wParam == 7;
+    else
+      Sleep(5);
   }
   box.KillTimer(7);
   EXPECT_TRUE(ticked);
@@ -288,8 +296,9 @@ TEST(Win32ModalLoop, AcceleratorsReachTheMainWindowFromAComboBoxsEditField) {
       .Step("check what arrived",
             [&] {
               EXPECT_EQ(app.dialog->commands,
-                        (std::vector<UINT>{ID_SWEEP_FILE, ID_SWEEP_FOLDER, IDC_REMOVE_ITEM, IDC_REMOVE_ALL,
-                                           ID_FILE_EXPORT, ID_HELP_MANUAL, ID_FILE_EXIT}));
+                        (std::vector<UINT>{ID_SWEEP_FILE, ID_SWEEP_FOLDER, IDC_REMOVE_ITEM,
+                                           IDC_REMOVE_ALL, ID_FILE_EXPORT, ID_HELP_MANUAL,
+                                           ID_FILE_EXIT}));
               EXPECT_EQ(app.dialog->keywords.GetWindowText(), "k");
               app.dialog->commands.clear();
             })
@@ -297,20 +306,24 @@ TEST(Win32ModalLoop, AcceleratorsReachTheMainWindowFromAComboBoxsEditField) {
             [&] {
               // A DROPFILES block in global memory, as the shell hands it over.
               const char paths[] = "C:\\one.txt\0C:\\two\\\0";
-              HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof paths);
+              HGLOBAL block =
+                  GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof paths);
               auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
               drop->pFiles = sizeof(DROPFILES);
               drop->fWide = FALSE;
               std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), paths, sizeof paths);
               GlobalUnlock(block);
-              PostMessageA(Native(app.dialog->m_hWnd), WM_DROPFILES, reinterpret_cast<::WPARAM>(block), 0);
+              PostMessageA(Native(app.dialog->m_hWnd), WM_DROPFILES,
+                           reinterpret_cast<::WPARAM>(block), 0);
             })
-      .Step("check the drop",
-            [&] { EXPECT_EQ(app.dialog->dropped, (std::vector<std::string>{"C:\\one.txt", "C:\\two\\"})); })
+      .Step(
+          "check the drop",
+          [&] {
+            EXPECT_EQ(app.dialog->dropped, (std::vector<std::string>{"C:\\one.txt", "C:\\two\\"}));
+          })
       .Press(VK_TAB)  // leaving the field
-      .Step("check the field's notice", [&] {
-        EXPECT_EQ(app.dialog->commands, std::vector<UINT>{CBN_KILLFOCUS});
-      })
+      .Step("check the field's notice",
+            [&] { EXPECT_EQ(app.dialog->commands, std::vector<UINT>{CBN_KILLFOCUS}); })
       .Press(VK_ESCAPE);
   backend.onDialogShown = [&](DialogPeer&) { script.Start(); };
   char program[] = "korvel.exe";

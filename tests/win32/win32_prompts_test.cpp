@@ -81,7 +81,9 @@ TEST_F(Win32PromptsTest, MessageBoxGivesTheButtonChosen) {
       .Step("read the box", [&] { caption = Caption(SystemDialog()); })
       .Step("answer No", [] { Press(IDNO); });
   script.Start();
-  EXPECT_EQ(prompts.MessageBox(nullptr, "Remove all items?", "Question", MB_YESNO | MB_ICONQUESTION), IDNO);
+  EXPECT_EQ(
+      prompts.MessageBox(nullptr, "Remove all items?", "Question", MB_YESNO | MB_ICONQUESTION),
+      IDNO);
   EXPECT_EQ(caption, "Question");
   EXPECT_TRUE(script.Finished());
 }
@@ -126,15 +128,15 @@ TEST_F(Win32PromptsTest, FolderBrowserStartsOnTheInitialFolderAndGivesIt) {
   FolderDialogRequest request;
   request.initialFolder = folder_;
   request.flags = BIF_RETURNONLYFSDIRS;
-  script.Until("the browser is up", DialogIsUp)
-      .Step("accept the folder selected at start", [] { Press(IDOK); });
+  script.Until("the browser is up", DialogIsUp).Step("accept the folder selected at start", [] {
+    Press(IDOK);
+  });
   script.Start();
   EXPECT_EQ(prompts.ChooseFolder(request), folder_);
   EXPECT_TRUE(script.Finished());
 
   TimerScript cancel;
-  cancel.Until("the browser is up", DialogIsUp)
-      .Step("cancel", [] { Press(IDCANCEL); });
+  cancel.Until("the browser is up", DialogIsUp).Step("cancel", [] { Press(IDCANCEL); });
   cancel.Start();
   EXPECT_EQ(prompts.ChooseFolder(request), std::nullopt);
 }

@@ -19,7 +19,8 @@ std::string Describe(UINT virtualKey, BYTE modifiers) {
   if (modifiers & FCONTROL) name += "Ctrl+";
   if (modifiers & FALT) name += "Alt+";
   if (modifiers & FSHIFT) name += "Shift+";
-  if (virtualKey >= VK_F1 && virtualKey <= VK_F12) return name + "F" + std::to_string(virtualKey - VK_F1 + 1);
+  if (virtualKey >= VK_F1 && virtualKey <= VK_F12)
+    return name + "F" + std::to_string(virtualKey - VK_F1 + 1);
   if (virtualKey == VK_RETURN) return name + "Enter";
   if (virtualKey == VK_ESCAPE) return name + "Escape";
   if (virtualKey >= 'A' && virtualKey <= 'Z') return name + static_cast<char>(virtualKey);
@@ -52,7 +53,9 @@ class HeadlessBackend::FocusTakingPrompts : public Prompts {
 
  private:
   struct Away {
-    explicit Away(HeadlessBackend& b) : backend(b), saved(b.focus_) { backend.MoveFocusTo(nullptr); }
+    explicit Away(HeadlessBackend& b) : backend(b), saved(b.focus_) {
+      backend.MoveFocusTo(nullptr);
+    }
     ~Away() { backend.focus_ = saved; }
     HeadlessBackend& backend;
     HWND saved;
@@ -113,7 +116,8 @@ void HeadlessBackend::MoveFocusTo(WindowPeer* window) {
   HWND old = focus_;
   focus_ = window;
   if (window != nullptr) {
-    if (auto* dialog = dynamic_cast<HeadlessDialog*>(window->Dialog())) dialog->RememberFocus(window);
+    if (auto* dialog = dynamic_cast<HeadlessDialog*>(window->Dialog()))
+      dialog->RememberFocus(window);
   }
   if (old != nullptr && old->Kind() == ControlKind::ComboBox) SendKillFocus(old);
 }
@@ -129,7 +133,8 @@ void HeadlessBackend::RunModalLoop(HeadlessDialog& dialog) {
   // time, so the loop gives it some and gives up after a generous while.
   const auto idleLimit = std::chrono::steady_clock::now() + std::chrono::minutes(2);
   while (!dialog.Ended()) {
-    if (HasTimers(dialog) && (steps_.empty() || (!dialog.IsVisible() && !steps_.front().reachesHidden))) {
+    if (HasTimers(dialog) &&
+        (steps_.empty() || (!dialog.IsVisible() && !steps_.front().reachesHidden))) {
       if (std::chrono::steady_clock::now() > idleLimit)
         Fail("dialog " + std::to_string(dialog.Id()) + " never ended");
       Tick(dialog);
@@ -226,7 +231,8 @@ void HeadlessBackend::Click(WindowPeer& control) {
 }
 
 HeadlessBackend& HeadlessBackend::Press(UINT virtualKey, BYTE modifiers) {
-  return Queue("press " + Describe(virtualKey, modifiers), [this, virtualKey, modifiers](HeadlessDialog& dialog) {
+  return Queue("press " + Describe(virtualKey, modifiers), [this, virtualKey,
+                                                            modifiers](HeadlessDialog& dialog) {
     HWND target = focus_ != nullptr && focus_->Dialog() == &dialog ? focus_ : &dialog;
     if (RouteKeyDown(target, virtualKey, modifiers)) return;
     // What the control does with a key the layer left to it.
@@ -245,7 +251,8 @@ HeadlessBackend& HeadlessBackend::Menu(UINT command) {
   return Queue("menu " + std::to_string(command), [this, command](HeadlessDialog& dialog) {
     const MenuTemplate* menu = FindMenuTemplate(dialog.Template().menu);
     if (menu == nullptr || !MenuHas(menu->items, command))
-      Fail("dialog " + std::to_string(dialog.Id()) + " has no menu item " + std::to_string(command));
+      Fail("dialog " + std::to_string(dialog.Id()) + " has no menu item " +
+           std::to_string(command));
     SendMenuCommand(&dialog, command);
   });
 }
@@ -253,7 +260,8 @@ HeadlessBackend& HeadlessBackend::Menu(UINT command) {
 void HeadlessBackend::ClickRow(HeadlessDialog& dialog, int listId, int row, UINT notification) {
   auto* list = dynamic_cast<HeadlessList*>(&Control(dialog, listId));
   if (list == nullptr) Fail("control " + std::to_string(listId) + " is not a list");
-  if (row >= list->GetItemCount()) Fail("list " + std::to_string(listId) + " has no row " + std::to_string(row));
+  if (row >= list->GetItemCount())
+    Fail("list " + std::to_string(listId) + " has no row " + std::to_string(row));
   MoveFocusTo(list);
   // A click on no row clears the selection.
   if (row < 0)
@@ -264,22 +272,20 @@ void HeadlessBackend::ClickRow(HeadlessDialog& dialog, int listId, int row, UINT
 }
 
 HeadlessBackend& HeadlessBackend::SelectRow(int listId, int row) {
-  return Queue("select row " + std::to_string(row), [this, listId, row](HeadlessDialog& dialog) {
-    ClickRow(dialog, listId, row, 0);
-  });
+  return Queue("select row " + std::to_string(row),
+               [this, listId, row](HeadlessDialog& dialog) { ClickRow(dialog, listId, row, 0); });
 }
 
 HeadlessBackend& HeadlessBackend::DoubleClickRow(int listId, int row) {
-  return Queue("double-click row " + std::to_string(row), [this, listId, row](HeadlessDialog& dialog) {
-    ClickRow(dialog, listId, row, NM_DBLCLK);
-  });
+  return Queue(
+      "double-click row " + std::to_string(row),
+      [this, listId, row](HeadlessDialog& dialog) { ClickRow(dialog, listId, row, NM_DBLCLK); });
 }
 
 HeadlessBackend& HeadlessBackend::RightDoubleClickRow(int listId, int row) {
-  return Queue("right double-click row " + std::to_string(row),
-               [this, listId, row](HeadlessDialog& dialog) {
-                 ClickRow(dialog, listId, row, NM_RDBLCLK);
-               });
+  return Queue(
+      "right double-click row " + std::to_string(row),
+      [this, listId, row](HeadlessDialog& dialog) { ClickRow(dialog, listId, row, NM_RDBLCLK); });
 }
 
 HeadlessBackend& HeadlessBackend::Drop(std::vector<std::string> paths) {
@@ -299,7 +305,8 @@ HeadlessBackend& HeadlessBackend::Type(int comboId, std::string text) {
   return Queue("type into " + std::to_string(comboId),
                [this, comboId, text = std::move(text)](HeadlessDialog& dialog) {
                  auto* combo = dynamic_cast<HeadlessCombo*>(&Control(dialog, comboId));
-                 if (combo == nullptr) Fail("control " + std::to_string(comboId) + " is not a combo box");
+                 if (combo == nullptr)
+                   Fail("control " + std::to_string(comboId) + " is not a combo box");
                  MoveFocusTo(combo);
                  combo->Type(text);
                });

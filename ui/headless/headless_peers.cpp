@@ -22,7 +22,8 @@ bool HeadlessList::SetItemText(int row, int column, const std::string& text) {
   if (row < 0 || row >= GetItemCount() || column < 0 || column >= std::max(1, GetColumnCount()))
     return false;
   auto& cells = rows_[static_cast<std::size_t>(row)];
-  if (cells.size() <= static_cast<std::size_t>(column)) cells.resize(static_cast<std::size_t>(column) + 1);
+  if (cells.size() <= static_cast<std::size_t>(column))
+    cells.resize(static_cast<std::size_t>(column) + 1);
   cells[static_cast<std::size_t>(column)] = text;
   return true;
 }

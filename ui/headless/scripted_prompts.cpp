@@ -52,7 +52,8 @@ void ScriptedPrompts::Fail(const std::string& what) {
 ScriptedPrompts::Answer ScriptedPrompts::Next(Kind kind, const std::string& shown) {
   if (answers_.empty()) Fail("unexpected " + shown + ": the script has no answer left");
   Answer answer = answers_.front();
-  if (answer.kind != kind) Fail("unexpected " + shown + ": the script's next answer is for another prompt");
+  if (answer.kind != kind)
+    Fail("unexpected " + shown + ": the script's next answer is for another prompt");
   answers_.pop_front();
   return answer;
 }

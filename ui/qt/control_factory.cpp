@@ -66,7 +66,6 @@ void ApplyCommonStyles(QWidget* widget, const ControlTemplate& control) {
   if (!(control.style & WS_VISIBLE)) widget->hide();
 }
 
-
 QWidget* CreateLabel(const ControlTemplate& control, QWidget* client) {
   if (control.style & SS_PATHELLIPSIS) {
     auto* path = new PathLabel(client);
@@ -86,7 +85,8 @@ QWidget* CreatePicture(const ControlTemplate& control, QWidget* client) {
   auto* picture = new QLabel(client);
   picture->setPixmap(ResourceBitmap(control.image));
   // Centred, never scaled; TemplateUnits makes the control large enough.
-  picture->setAlignment((control.style & SS_CENTERIMAGE) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+  picture->setAlignment((control.style & SS_CENTERIMAGE) ? Qt::AlignCenter
+                                                         : Qt::AlignLeft | Qt::AlignTop);
   if (control.style & SS_SUNKEN) {
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setLineWidth(kSunkenFrame);
@@ -96,7 +96,8 @@ QWidget* CreatePicture(const ControlTemplate& control, QWidget* client) {
 
 QWidget* CreateRectangle(const ControlTemplate& control, QWidget* client) {
   auto* frame = new QFrame(client);
-  frame->setFrameStyle(((control.style & SS_SUNKEN) ? QFrame::Panel : QFrame::Box) | QFrame::Sunken);
+  frame->setFrameStyle(((control.style & SS_SUNKEN) ? QFrame::Panel : QFrame::Box) |
+                       QFrame::Sunken);
   if ((control.style & kStaticTypeMask) == SS_WHITERECT) {
     frame->setAutoFillBackground(true);
     QPalette palette = frame->palette();
@@ -205,8 +206,7 @@ CreatedControl CreateControl(const ControlTemplate& control, QtDialogPeer& dialo
       break;
     }
     case ControlKind::Dialog:
-    case ControlKind::ToolTip:
-      return created;
+    case ControlKind::ToolTip: return created;
   }
   if (!created.peer) created.peer = std::make_unique<QtStaticPeer>(control, dialog, created.widget);
   created.widget->setGeometry(place);

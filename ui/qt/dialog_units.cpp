@@ -21,8 +21,8 @@ int MulDiv(int a, int b, int c) {
 DialogUnits::DialogUnits(const QFont& font) {
   const QFontMetrics metrics(font);
   // The average width of the 52 letters, rounded, as the window system takes it.
-  const int letters =
-      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  const int letters = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
   x64_ = std::max(1, (letters / 26 + 1) / 2) * 64;
   y64_ = std::max(1, metrics.height()) * 64;
 }
@@ -33,10 +33,12 @@ int DialogUnits::Y(int units) const { return MulDiv(units, y64_, 8 * 64); }
 DialogUnits DialogUnits::Fitting(const QRect& units, const QSize& pixels) const {
   DialogUnits fitted = *this;
   if (units.width() > 0)
-    while (fitted.Rect(units.x(), units.y(), units.width(), units.height()).width() < pixels.width())
+    while (fitted.Rect(units.x(), units.y(), units.width(), units.height()).width() <
+           pixels.width())
       ++fitted.x64_;
   if (units.height() > 0)
-    while (fitted.Rect(units.x(), units.y(), units.width(), units.height()).height() < pixels.height())
+    while (fitted.Rect(units.x(), units.y(), units.width(), units.height()).height() <
+           pixels.height())
       ++fitted.y64_;
   return fitted;
 }

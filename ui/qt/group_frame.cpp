@@ -23,14 +23,18 @@ void GroupFrame::paintEvent(QPaintEvent*) {
   const QString text = title();
   if (text.isEmpty()) return;
   const int pad = metrics.horizontalAdvance(QLatin1Char(' ')) / 2 + 1;
-  const int width = std::min(metrics.horizontalAdvance(QString(text).remove(QLatin1Char('&'))) + 2 * pad,
-                             this->width() - 2);
+  const int width =
+      std::min(metrics.horizontalAdvance(QString(text).remove(QLatin1Char('&'))) + 2 * pad,
+               this->width() - 2);
   int x = metrics.averageCharWidth() + 2;
-  if (alignment() & Qt::AlignHCenter) x = (this->width() - width) / 2;
-  else if (alignment() & Qt::AlignRight) x = this->width() - width - metrics.averageCharWidth() - 2;
+  if (alignment() & Qt::AlignHCenter)
+    x = (this->width() - width) / 2;
+  else if (alignment() & Qt::AlignRight)
+    x = this->width() - width - metrics.averageCharWidth() - 2;
   const QRect caption(x, 0, width, metrics.height());
   painter.fillRect(caption, palette().color(backgroundRole()));
-  painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
   painter.drawText(caption, Qt::AlignCenter | Qt::TextShowMnemonic, text);
 }
 

@@ -110,8 +110,7 @@ bool QtBackend::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ContextMenu:
     case QEvent::KeyRelease:
     case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-      return WaitsForBox(watched);
+    case QEvent::ShortcutOverride: return WaitsForBox(watched);
     case QEvent::KeyPress: {
       auto* widget = qobject_cast<QWidget*>(watched);
       if (WaitsForBox(watched)) return true;  // also the keys the layer has no name for
@@ -141,8 +140,7 @@ bool QtBackend::eventFilter(QObject* watched, QEvent* event) {
       if (event->type() == QEvent::Drop) window->Drop(drop->mimeData());
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -39,7 +39,8 @@ QString WidgetText::Set(const std::string& bytes) {
 
 // ---------------------------------------------------------------- dialog
 
-QtDialogPeer::QtDialogPeer(QtBackend& backend, const DialogTemplate& dialogTemplate, WindowPeer* owner)
+QtDialogPeer::QtDialogPeer(QtBackend& backend, const DialogTemplate& dialogTemplate,
+                           WindowPeer* owner)
     : DialogPeer(ControlKind::Dialog, dialogTemplate.id, owner),
       backend_(backend),
       template_(dialogTemplate) {
@@ -52,7 +53,8 @@ QtDialogPeer::QtDialogPeer(QtBackend& backend, const DialogTemplate& dialogTempl
   // application window with its own task-bar entry.
   Qt::WindowFlags flags = (ownerWidget != nullptr ? Qt::Dialog : Qt::Window) |
                           Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-  if (dialogTemplate.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (dialogTemplate.style & WS_SYSMENU)
+    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   if (dialogTemplate.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
   if (dialogTemplate.style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
   window_->setWindowFlags(flags);
@@ -64,7 +66,8 @@ QtDialogPeer::QtDialogPeer(QtBackend& backend, const DialogTemplate& dialogTempl
   const DialogUnits units = TemplateUnits(dialogTemplate, font);
 
   int top = 0;
-  if (const MenuTemplate* menu = dialogTemplate.menu != 0 ? FindMenuTemplate(dialogTemplate.menu) : nullptr) {
+  if (const MenuTemplate* menu =
+          dialogTemplate.menu != 0 ? FindMenuTemplate(dialogTemplate.menu) : nullptr) {
     QMenuBar* bar = CreateMenuBar(*menu, *this, window_);
     top = bar->sizeHint().height();
     bar->setGeometry(0, 0, units.X(dialogTemplate.cx), top);
@@ -218,8 +221,10 @@ QtStaticPeer::QtStaticPeer(const ControlTemplate& control, QtDialogPeer& dialog,
 void QtStaticPeer::SetText(const std::string& text) {
   text_ = text;
   const QString shown = DisplayText(text);
-  if (auto* box = qobject_cast<QGroupBox*>(widget_)) box->setTitle(shown);
-  else if (auto* path = qobject_cast<PathLabel*>(widget_)) path->SetFullText(shown);
+  if (auto* box = qobject_cast<QGroupBox*>(widget_))
+    box->setTitle(shown);
+  else if (auto* path = qobject_cast<PathLabel*>(widget_))
+    path->SetFullText(shown);
   else if (auto* label = qobject_cast<QLabel*>(widget_))
     label->setText(no_prefix_ ? shown : WithoutMnemonics(shown));
 }
@@ -229,7 +234,8 @@ bool QtStaticPeer::IsEnabled() const { return widget_->isEnabled(); }
 
 // ---------------------------------------------------------------- buttons
 
-QtButtonPeer::QtButtonPeer(const ControlTemplate& control, QtDialogPeer& dialog, QAbstractButton* button)
+QtButtonPeer::QtButtonPeer(const ControlTemplate& control, QtDialogPeer& dialog,
+                           QAbstractButton* button)
     : ButtonPeer(control.kind, control.id, &dialog), button_(button), text_(control.text) {
   QObject::connect(button_, &QAbstractButton::clicked, button_, [this] { SendClicked(this); });
 }
@@ -311,7 +317,8 @@ int QtComboPeer::InsertItem(int index, const std::string& text) {
   // though QComboBox selects the first item put into an empty list.
   const int current = combo_->currentIndex();
   const QString field = combo_->currentText();
-  combo_->insertItem(at, DisplayText(text), QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  combo_->insertItem(at, DisplayText(text),
+                     QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   if (current < 0 && combo_->currentIndex() >= 0) {
     combo_->setCurrentIndex(-1);
     combo_->setEditText(field);
@@ -342,8 +349,10 @@ void QtComboPeer::ResetContent() {
 QtListPeer::QtListPeer(const ControlTemplate& control, QtDialogPeer& dialog, ResultView* view)
     : ListPeer(control.kind, control.id, &dialog), view_(view) {
   view_->setShowGrid(false);  // until the program adds grid lines
-  if (control.style & LVS_SINGLESEL) view_->setSelectionMode(QAbstractItemView::SingleSelection);
-  else view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  if (control.style & LVS_SINGLESEL)
+    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+  else
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   QObject::connect(view_, &ResultView::DoubleClicked, view_, [this](Qt::MouseButton button) {
     SendNotify(this, button == Qt::RightButton ? NM_RDBLCLK : NM_DBLCLK);
   });
@@ -399,7 +408,8 @@ void QtListPeer::SetSelected(int row, bool selected) {
     view_->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   } else {
-    view_->selectionModel()->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    view_->selectionModel()->select(index,
+                                    QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
   }
 }
 
@@ -417,7 +427,8 @@ int QtListPeer::NextSelected(int after) const {
 
 // ---------------------------------------------------------------- progress bar
 
-QtProgressPeer::QtProgressPeer(const ControlTemplate& control, QtDialogPeer& dialog, QProgressBar* bar)
+QtProgressPeer::QtProgressPeer(const ControlTemplate& control, QtDialogPeer& dialog,
+                               QProgressBar* bar)
     : ProgressPeer(control.kind, control.id, &dialog), bar_(bar) {
   bar_->setTextVisible(false);
   bar_->setRange(lower_, upper_);
@@ -439,8 +450,10 @@ int QtProgressPeer::GetPos() const { return marquee_ ? 0 : bar_->value(); }
 void QtProgressPeer::SetMarquee(bool on) {
   marquee_ = on;
   // A range of 0 to 0 is Qt's busy indicator.
-  if (on) bar_->setRange(0, 0);
-  else bar_->setRange(lower_, upper_);
+  if (on)
+    bar_->setRange(0, 0);
+  else
+    bar_->setRange(lower_, upper_);
 }
 
 // ---------------------------------------------------------------- tooltips

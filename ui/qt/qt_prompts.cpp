@@ -31,7 +31,8 @@ QMessageBox::Icon BoxIcon(UINT type) {
 
 }  // namespace
 
-int QtPrompts::MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+int QtPrompts::MessageBox(HWND owner, const std::string& text, const std::string& caption,
+                          UINT type) {
   QMessageBox box(BoxIcon(type), DisplayText(caption), DisplayText(text), QMessageBox::NoButton,
                   OwnerWidget(owner));
   box.setTextFormat(Qt::PlainText);
@@ -43,7 +44,8 @@ int QtPrompts::MessageBox(HWND owner, const std::string& text, const std::string
   switch (type & MB_TYPEMASK) {
     case MB_OKCANCEL: choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
     case MB_YESNOCANCEL:
-      choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+      choices = {
+          {QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
       break;
     case MB_YESNO: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
     default: choices = {{QMessageBox::Ok, IDOK}}; break;

@@ -6,7 +6,8 @@ namespace korvel::qt {
 
 class QtPrompts final : public Prompts {
  public:
-  int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) override;
+  int MessageBox(HWND owner, const std::string& text, const std::string& caption,
+                 UINT type) override;
   std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
   std::optional<std::string> ChooseFolder(const FolderDialogRequest& request) override;
 };

@@ -8,8 +8,8 @@
 namespace korvel::qt {
 namespace {
 
-constexpr std::uint32_t kBlockSize = 1u << 20;      // texts live in 1 MiB blocks
-constexpr std::size_t kCompactFloor = 1u << 20;     // waste worth a compaction
+constexpr std::uint32_t kBlockSize = 1u << 20;   // texts live in 1 MiB blocks
+constexpr std::size_t kCompactFloor = 1u << 20;  // waste worth a compaction
 
 }  // namespace
 

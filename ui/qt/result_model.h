@@ -61,9 +61,7 @@ class ResultModel : public QAbstractTableModel {
 
   Span Store(std::string_view text);
   std::string_view View(const Span& span) const;
-  Span& At(std::size_t row, std::size_t column) {
-    return cells_[row * headings_.size() + column];
-  }
+  Span& At(std::size_t row, std::size_t column) { return cells_[row * headings_.size() + column]; }
   const Span& At(std::size_t row, std::size_t column) const {
     return cells_[row * headings_.size() + column];
   }
@@ -72,16 +70,16 @@ class ResultModel : public QAbstractTableModel {
   void ScheduleFlush();
 
   std::vector<std::string> headings_;
-  std::vector<Span> cells_;            // row-major, ColumnCount() spans a row
-  std::size_t row_count_ = 0;          // rows stored
-  std::size_t announced_ = 0;          // rows the views know of
+  std::vector<Span> cells_;    // row-major, ColumnCount() spans a row
+  std::size_t row_count_ = 0;  // rows stored
+  std::size_t announced_ = 0;  // rows the views know of
   bool flush_posted_ = false;
 
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::vector<std::uint32_t> block_sizes_;
-  std::uint32_t used_in_last_ = 0;     // bytes used in blocks_.back()
+  std::uint32_t used_in_last_ = 0;  // bytes used in blocks_.back()
   std::size_t arena_bytes_ = 0;
-  std::size_t released_bytes_ = 0;     // upper bound on the unreferenced bytes
+  std::size_t released_bytes_ = 0;  // upper bound on the unreferenced bytes
 };
 
 }  // namespace korvel::qt

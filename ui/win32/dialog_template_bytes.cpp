@@ -31,10 +31,11 @@ class TemplateWriter {
   void Text(std::string_view text) {
     std::wstring wide;
     if (!text.empty()) {
-      const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0);
+      const int length =
+          MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
       wide.resize(static_cast<std::size_t>(length));
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                          length);
     }
     for (wchar_t c : wide) Word(static_cast<WORD>(c));
     Word(0);
@@ -63,26 +64,15 @@ void WriteControlClass(TemplateWriter& out, ControlKind kind) {
   switch (kind) {
     case ControlKind::GroupBox:
     case ControlKind::PushButton:
-    case ControlKind::CheckBox:
-      out.Ordinal(kButtonAtom);
-      return;
+    case ControlKind::CheckBox: out.Ordinal(kButtonAtom); return;
     case ControlKind::Label:
     case ControlKind::Picture:
-    case ControlKind::Rectangle:
-      out.Ordinal(kStaticAtom);
-      return;
-    case ControlKind::ComboBox:
-      out.Ordinal(kComboBoxAtom);
-      return;
-    case ControlKind::ListView:
-      out.Text(WC_LISTVIEWA);
-      return;
-    case ControlKind::ProgressBar:
-      out.Text(PROGRESS_CLASSA);
-      return;
+    case ControlKind::Rectangle: out.Ordinal(kStaticAtom); return;
+    case ControlKind::ComboBox: out.Ordinal(kComboBoxAtom); return;
+    case ControlKind::ListView: out.Text(WC_LISTVIEWA); return;
+    case ControlKind::ProgressBar: out.Text(PROGRESS_CLASSA); return;
     case ControlKind::Dialog:
-    case ControlKind::ToolTip:
-      break;
+    case ControlKind::ToolTip: break;
   }
   throw std::logic_error("a dialog template cannot hold this kind of control");
 }
@@ -120,7 +110,8 @@ std::vector<std::uint32_t> BuildDialogTemplate(const DialogTemplate& dialogTempl
     out.Dword(control.exStyle);
     // The list shows the rows its peer keeps (LVN_GETDISPINFO): no copy per
     // row in the control, no limit on a cell's length.
-    out.Dword(control.kind == ControlKind::ListView ? control.style | LVS_OWNERDATA : control.style);
+    out.Dword(control.kind == ControlKind::ListView ? control.style | LVS_OWNERDATA
+                                                    : control.style);
     out.Short(control.x);
     out.Short(control.y);
     out.Short(control.cx);

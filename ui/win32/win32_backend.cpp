@@ -14,7 +14,6 @@
 #include "ui/win32/win32_services.h"
 #include "ui/win32/windows_api.h"
 
-
 namespace korvel::win32 {
 namespace {
 
@@ -82,8 +81,7 @@ std::unique_ptr<WindowPeer> MakeControlPeer(const ControlTemplate& control, Wind
       return std::make_unique<Win32Button>(control.kind, control.id, dialog, handle);
     case ControlKind::ProgressBar:
       return std::make_unique<Win32Progress>(control.kind, control.id, dialog, handle);
-    default:
-      return std::make_unique<Win32Static>(control.kind, control.id, dialog, handle);
+    default: return std::make_unique<Win32Static>(control.kind, control.id, dialog, handle);
   }
 }
 
@@ -124,7 +122,8 @@ void* NativeIcon(int iconId, bool big) {
 std::string ModulePath(const std::string& fallback) {
   std::string path(MAX_PATH, '\0');
   for (;;) {
-    const ::DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<::DWORD>(path.size()));
+    const ::DWORD length =
+        GetModuleFileNameA(nullptr, path.data(), static_cast<::DWORD>(path.size()));
     if (length == 0) return fallback;
     if (length < path.size()) {
       path.resize(length);
@@ -151,9 +150,10 @@ Win32Backend::~Win32Backend() {
 DialogPeer& Win32Backend::CreateDialogWindow(const DialogTemplate& dialogTemplate, HWND owner) {
   auto dialog = std::make_unique<Win32Dialog>(*this, dialogTemplate, owner);
   const std::vector<std::uint32_t> block = BuildDialogTemplate(dialogTemplate);
-  ::HWND handle = CreateDialogIndirectParamA(
-      GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block.data()),
-      static_cast<::HWND>(NativeWindow(owner)), DialogProc, reinterpret_cast<::LPARAM>(dialog.get()));
+  ::HWND handle = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                             reinterpret_cast<LPCDLGTEMPLATEA>(block.data()),
+                                             static_cast<::HWND>(NativeWindow(owner)), DialogProc,
+                                             reinterpret_cast<::LPARAM>(dialog.get()));
   if (handle == nullptr)
     throw std::runtime_error("cannot create dialog " + std::to_string(dialogTemplate.id) +
                              " (error " + std::to_string(GetLastError()) + ")");
@@ -240,7 +240,8 @@ void Win32Backend::RunModalLoop(Win32Dialog& dialog) {
         auto* combo = dynamic_cast<Win32Combo*>(target);
         const bool listKeeps = combo != nullptr && combo->IsDroppedDown() &&
                                (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
-        if (!listKeeps) consumed = RouteKeyDown(target, static_cast<UINT>(msg.wParam), HeldModifiers());
+        if (!listKeeps)
+          consumed = RouteKeyDown(target, static_cast<UINT>(msg.wParam), HeldModifiers());
       } else if (IsMouseMessage(msg.message)) {
         MSG input;
         input.hwnd = target;
@@ -253,9 +254,8 @@ void Win32Backend::RunModalLoop(Win32Dialog& dialog) {
       SetCurrentNativeMessage(nullptr);
       if (consumed) continue;
       // Tab, arrows and mnemonics: the dialog manager of the window's dialog.
-      if (Win32Dialog* owner = target->Dialog() != nullptr
-                                   ? static_cast<Win32Dialog*>(target->Dialog())
-                                   : nullptr;
+      if (Win32Dialog* owner =
+              target->Dialog() != nullptr ? static_cast<Win32Dialog*>(target->Dialog()) : nullptr;
           owner != nullptr && IsDialogMessageA(owner->Handle(), &msg))
         continue;
     }
@@ -288,8 +288,8 @@ INT_PTR HandleDialogMessage(::HWND window, UINT message, ::WPARAM wParam, ::LPAR
       }
       WindowPeer* control = g_backend->PeerOf(reinterpret_cast<::HWND>(lParam));
       if (control == nullptr) return FALSE;
-      if (code == BN_CLICKED && (control->Kind() == ControlKind::PushButton ||
-                                 control->Kind() == ControlKind::CheckBox))
+      if (code == BN_CLICKED &&
+          (control->Kind() == ControlKind::PushButton || control->Kind() == ControlKind::CheckBox))
         SendClicked(control);
       else if (code == CBN_KILLFOCUS && control->Kind() == ControlKind::ComboBox)
         SendKillFocus(control);
@@ -312,19 +312,16 @@ INT_PTR HandleDialogMessage(::HWND window, UINT message, ::WPARAM wParam, ::LPAR
     case WM_DROPFILES:
       SendDropFiles(dialog, DroppedPaths(reinterpret_cast<::HDROP>(wParam)));
       return TRUE;
-    case WM_CLOSE:
-      SendClose(dialog);
-      return TRUE;
+    case WM_CLOSE: SendClose(dialog); return TRUE;
     case WM_ENDSESSION:
       // The session ends once this returns: close as the close box does now,
       // so the settings are saved (a sweep is cancelled first).
       if (wParam != FALSE) SendClose(dialog);
       return TRUE;
-    case WM_TIMER:
-      SendTimer(dialog, static_cast<UINT_PTR>(wParam));
-      return TRUE;
+    case WM_TIMER: SendTimer(dialog, static_cast<UINT_PTR>(wParam)); return TRUE;
     case kSyncListMessage:
-      if (auto* list = dynamic_cast<Win32List*>(dialog->Item(static_cast<int>(wParam)))) list->SyncCount();
+      if (auto* list = dynamic_cast<Win32List*>(dialog->Item(static_cast<int>(wParam))))
+        list->SyncCount();
       return TRUE;
     case WM_SETCURSOR:
       // A window waiting for its sweep keeps the wait cursor the sweep set,
@@ -337,10 +334,8 @@ INT_PTR HandleDialogMessage(::HWND window, UINT message, ::WPARAM wParam, ::LPAR
       if (!IsIconic(window) || dialog->BigIcon() == nullptr) return FALSE;
       PaintMinimised(window, dialog->BigIcon());
       return TRUE;
-    case WM_QUERYDRAGICON:
-      return reinterpret_cast<INT_PTR>(dialog->BigIcon());
-    default:
-      return FALSE;
+    case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(dialog->BigIcon());
+    default: return FALSE;
   }
 }
 

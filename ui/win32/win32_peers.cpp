@@ -73,7 +73,8 @@ void Win32List::GetDispInfo(void* item, bool wide) {
   const std::size_t row = static_cast<std::size_t>(cell->iItem);
   const std::size_t column = static_cast<std::size_t>(cell->iSubItem);
   static char empty[1] = {};
-  const std::string* text = row < rows_.size() && column < rows_[row].size() ? &rows_[row][column] : nullptr;
+  const std::string* text =
+      row < rows_.size() && column < rows_[row].size() ? &rows_[row][column] : nullptr;
   if (!wide) {
     // Our own buffer, so the control may show the whole cell.
     cell->pszText = text != nullptr ? const_cast<char*>(text->c_str()) : empty;
@@ -81,9 +82,11 @@ void Win32List::GetDispInfo(void* item, bool wide) {
   }
   wide_.clear();
   if (text != nullptr && !text->empty()) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), nullptr, 0);
     wide_.resize(static_cast<std::size_t>(length));
-    MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), wide_.data(), length);
+    MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), wide_.data(),
+                        length);
   }
   reinterpret_cast<LVITEMW*>(item)->pszText = wide_.data();
 }
@@ -114,10 +117,12 @@ int Win32List::InsertItem(int index, const std::string& text) {
 }
 
 bool Win32List::SetItemText(int row, int column, const std::string& text) {
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || column < 0 || column >= GetColumnCount())
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || column < 0 ||
+      column >= GetColumnCount())
     return false;
   std::vector<std::string>& cells = rows_[static_cast<std::size_t>(row)];
-  if (cells.size() <= static_cast<std::size_t>(column)) cells.resize(static_cast<std::size_t>(column) + 1);
+  if (cells.size() <= static_cast<std::size_t>(column))
+    cells.resize(static_cast<std::size_t>(column) + 1);
   cells[static_cast<std::size_t>(column)] = text;
   if (row < shown_) SendMessageA(handle_, LVM_REDRAWITEMS, static_cast<::WPARAM>(row), row);
   return true;
@@ -126,7 +131,8 @@ bool Win32List::SetItemText(int row, int column, const std::string& text) {
 std::string Win32List::GetItemText(int row, int column) const {
   if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || column < 0) return {};
   const std::vector<std::string>& cells = rows_[static_cast<std::size_t>(row)];
-  return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)] : std::string();
+  return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)]
+                                                         : std::string();
 }
 
 bool Win32List::DeleteItem(int row) {
@@ -180,7 +186,8 @@ void Win32List::SetSelected(int row, bool selected) {
   LVITEMA item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
-  SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<::WPARAM>(row), reinterpret_cast<::LPARAM>(&item));
+  SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<::WPARAM>(row),
+               reinterpret_cast<::LPARAM>(&item));
 }
 
 bool Win32List::IsSelected(int row) const {
@@ -200,9 +207,13 @@ void Win32Progress::SetRange(int lower, int upper) {
   SendMessageA(handle_, PBM_SETRANGE32, static_cast<::WPARAM>(lower), upper);
 }
 
-void Win32Progress::SetPos(int pos) { SendMessageA(handle_, PBM_SETPOS, static_cast<::WPARAM>(pos), 0); }
+void Win32Progress::SetPos(int pos) {
+  SendMessageA(handle_, PBM_SETPOS, static_cast<::WPARAM>(pos), 0);
+}
 
-int Win32Progress::GetPos() const { return static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0)); }
+int Win32Progress::GetPos() const {
+  return static_cast<int>(SendMessageA(handle_, PBM_GETPOS, 0, 0));
+}
 
 void Win32Progress::SetMarquee(bool on) {
   const LONG style = GetWindowLongA(handle_, GWL_STYLE);
@@ -210,11 +221,15 @@ void Win32Progress::SetMarquee(bool on) {
   SendMessageA(handle_, PBM_SETMARQUEE, on ? TRUE : FALSE, 30);
 }
 
-bool Win32Progress::IsMarquee() const { return (GetWindowLongA(handle_, GWL_STYLE) & PBS_MARQUEE) != 0; }
+bool Win32Progress::IsMarquee() const {
+  return (GetWindowLongA(handle_, GWL_STYLE) & PBS_MARQUEE) != 0;
+}
 
 // Win32Combo
 
-int Win32Combo::GetCount() const { return static_cast<int>(SendMessageA(handle_, CB_GETCOUNT, 0, 0)); }
+int Win32Combo::GetCount() const {
+  return static_cast<int>(SendMessageA(handle_, CB_GETCOUNT, 0, 0));
+}
 
 std::string Win32Combo::GetItem(int index) const {
   const auto length = SendMessageA(handle_, CB_GETLBTEXTLEN, static_cast<::WPARAM>(index), 0);
@@ -231,7 +246,9 @@ int Win32Combo::InsertItem(int index, const std::string& text) {
                                        reinterpret_cast<::LPARAM>(text.c_str())));
 }
 
-int Win32Combo::GetCurSel() const { return static_cast<int>(SendMessageA(handle_, CB_GETCURSEL, 0, 0)); }
+int Win32Combo::GetCurSel() const {
+  return static_cast<int>(SendMessageA(handle_, CB_GETCURSEL, 0, 0));
+}
 
 void Win32Combo::SetCurSel(int index) {
   SendMessageA(handle_, CB_SETCURSEL, static_cast<::WPARAM>(index), 0);
@@ -239,7 +256,9 @@ void Win32Combo::SetCurSel(int index) {
 
 void Win32Combo::ResetContent() { SendMessageA(handle_, CB_RESETCONTENT, 0, 0); }
 
-bool Win32Combo::IsDroppedDown() const { return SendMessageA(handle_, CB_GETDROPPEDSTATE, 0, 0) != FALSE; }
+bool Win32Combo::IsDroppedDown() const {
+  return SendMessageA(handle_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+}
 
 // Win32Button
 
@@ -272,7 +291,9 @@ void Win32ToolTip::AddTool(HWND tool, const std::string& text) {
   SendMessageA(handle_, TTM_ADDTOOLA, 0, reinterpret_cast<::LPARAM>(&info));
 }
 
-void Win32ToolTip::Activate(bool active) { SendMessageA(handle_, TTM_ACTIVATE, active ? TRUE : FALSE, 0); }
+void Win32ToolTip::Activate(bool active) {
+  SendMessageA(handle_, TTM_ACTIVATE, active ? TRUE : FALSE, 0);
+}
 
 void Win32ToolTip::RelayEvent(const MSG& msg) {
   ::MSG native{};
@@ -343,14 +364,15 @@ void Win32Dialog::EndModalLoop() {
 void Win32Dialog::SetIcon(HICON icon, bool big) {
   auto native = static_cast<::HICON>(icon != nullptr ? NativeIcon(icon->id, big) : nullptr);
   if (big) bigIcon_ = native;
-  SendMessageA(handle_, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<::LPARAM>(native));
+  SendMessageA(handle_, WM_SETICON, big ? ICON_BIG : ICON_SMALL,
+               reinterpret_cast<::LPARAM>(native));
 }
 
 ToolTipPeer& Win32Dialog::CreateToolTip() {
   if (!toolTip_) {
     // A tooltip control owned by the dialog, with no styles of its own.
-    ::HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
+    ::HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     toolTip_ = std::make_unique<Win32ToolTip>(this, tip);
   }

@@ -47,8 +47,8 @@ std::string ShellItemPath(PCIDLIST_ABSOLUTE item) {
   const int units = lstrlenW(wide.data());
   if (units == 0) return {};
   ::BOOL lossy = FALSE;
-  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr, 0,
-                                        nullptr, &lossy);
+  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr,
+                                        0, nullptr, &lossy);
   if (bytes <= 0 || lossy) return {};
   std::string path(static_cast<std::size_t>(bytes), '\0');
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, path.data(), bytes, nullptr,
@@ -73,9 +73,9 @@ int CALLBACK BrowseCallback(::HWND browser, UINT message, ::LPARAM value, ::LPAR
       }
       return 0;
     case BFFM_VALIDATEFAILEDA:
-      return request.validateFailed ? request.validateFailed(reinterpret_cast<const char*>(value)) : 0;
-    default:
-      return 0;
+      return request.validateFailed ? request.validateFailed(reinterpret_cast<const char*>(value))
+                                    : 0;
+    default: return 0;
   }
 }
 
@@ -116,7 +116,8 @@ std::optional<std::string> Win32Prompts::ChooseFile(const FileDialogRequest& req
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path.data();
   dialog.nMaxFile = static_cast<::DWORD>(path.size());
-  dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+  dialog.lpstrDefExt =
+      request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
   dialog.Flags = request.flags | OFN_EXPLORER;
   const BOOL chosen = request.open ? GetOpenFileNameA(&dialog) : GetSaveFileNameA(&dialog);
   if (!chosen) return std::nullopt;
