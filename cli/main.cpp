@@ -10,12 +10,15 @@
 #include <utility>
 #include <vector>
 
-#include "cli/cli_platform.h"
 #include "cli/output_file.h"
 #include "cli/path_list.h"
 #include "cli/progress_line.h"
 #include "cli/row_writer.h"
 #include "engine/sweep_job.h"
+#include "platform/atomic_file.h"
+#include "platform/file_status.h"
+#include "platform/path.h"
+#include "platform/terminal.h"
 #include "scan/text_utils.h"
 
 #ifndef KORVEL_VERSION
@@ -178,7 +181,7 @@ int Run(int argc, char** argv) {
   };
   if (!files_from.empty()) {
     std::FILE* list = files_from == "-" ? stdin : std::fopen(files_from.c_str(), "rb");
-    if (list == stdin) cli_platform::SetBinary(stdin);
+    if (list == stdin) SetBinary(stdin);
     const bool read = list != nullptr && ReadPathList(list, null_separated, paths);
     const int error = errno;
     if (list != nullptr && list != stdin) std::fclose(list);
@@ -188,6 +191,8 @@ int Run(int argc, char** argv) {
     }
   }
 
+  // A temporary output file does not outlive Ctrl+C or a closed terminal.
+  AtomicFile::RemoveTempFilesOnSignals();
   OutputFile output;
   std::string error;
   if (!output_path.empty() && !output.Open(output_path, error)) {
@@ -198,28 +203,27 @@ int Run(int argc, char** argv) {
                                : format == "export" ? RowFormat::Export
                                                     : RowFormat::Tsv;
   RowWriter writer(output, row_format);
-  const bool live = output_path.empty() && cli_platform::IsLive(stdout);
+  const bool live = output_path.empty() && IsLive(stdout);
   CommandLineSink sink(writer, output, stderr_line, live, quiet);
 
   bool all_found = true;
   std::vector<SweepInput> inputs;
   inputs.reserve(paths.size());
   for (const std::string& path : paths) {
-    switch (cli_platform::KindOf(path)) {
-      case cli_platform::PathKind::Missing:
+    switch (FileKindFollowingLinks(path)) {
+      case FileKind::Missing:
         complain(path, std::strerror(errno));
         all_found = false;
         break;
-      case cli_platform::PathKind::Other:
+      case FileKind::Other:
         complain(path, "neither a file nor a folder");
         all_found = false;
         break;
-      case cli_platform::PathKind::File:
+      case FileKind::RegularFile:
         inputs.push_back(SweepInput{SweepInput::Kind::File, path, {}});
         break;
-      case cli_platform::PathKind::Folder: {
-        std::string folder = path;
-        if (!IsPathSeparator(folder.back())) folder += cli_platform::FolderSeparator();
+      case FileKind::Folder: {
+        std::string folder = WithFinalSeparator(path);
         sink.Name(folder, path);
         inputs.push_back(SweepInput{SweepInput::Kind::Folder, std::move(folder),
                                     FolderOptions{keywords, extensions, local}});
@@ -232,7 +236,7 @@ int Run(int argc, char** argv) {
   options.threads = threads;
   SweepJob job(std::move(inputs), sink, options);
   sink.SetJob(job);
-  const bool show_progress = progress || (!no_progress && cli_platform::IsTerminal(stderr));
+  const bool show_progress = progress || (!no_progress && IsTerminal(stderr));
   stderr_line.Start(job, show_progress, live);
   job.Run();
   stderr_line.Stop();
