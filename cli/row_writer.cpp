@@ -55,9 +55,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
           case '\n': o.append("\\n"); break;
           case '\r': o.append("\\r"); break;
           case '\t': o.append("\\t"); break;
-          default:
-            o.append("\\u00");
-            AppendHexByte(o, c);
+          default: AppendHexByte(o.append("\\u00"), c);
         }
       });
   out.push_back('"');

@@ -38,8 +38,8 @@ void CopyPermissions(const std::string&, int) {}  // no modes beyond read-only
 unsigned long ProcessId() { return static_cast<unsigned long>(_getpid()); }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
-    return true;
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  if (MoveFileExA(from.c_str(), to.c_str(), kFlags) != 0) return true;
   errno = EACCES;  // the caller's message reads errno
   return false;
 }
