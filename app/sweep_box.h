@@ -11,7 +11,7 @@
 
 #include "app/sweep_engine.h"
 #include "scan/row_sink.h"
-#include "ui/sweep_progress.h"
+#include "app/sweep_progress.h"
 
 namespace korvel {
 

@@ -1,4 +1,4 @@
-#include "ui/sweep_progress.h"
+#include "app/sweep_progress.h"
 
 #include "res/resource.h"
 #include "ui/backend.h"
