@@ -10,12 +10,15 @@
 #include <utility>
 #include <vector>
 
-#include "cli/cli_platform.h"
 #include "cli/output_file.h"
 #include "cli/path_list.h"
 #include "cli/progress_line.h"
 #include "cli/row_writer.h"
 #include "engine/sweep_job.h"
+#include "platform/atomic_file.h"
+#include "platform/file_status.h"
+#include "platform/path.h"
+#include "platform/terminal.h"
 #include "scan/text_utils.h"
 
 #ifndef KORVEL_VERSION
@@ -32,7 +35,8 @@ constexpr int kExitTrouble = 2;
 constexpr const char* kInvalidFieldsWarning =
     "The Keywords/Extensions fields contain invalid characters.";
 
-constexpr const char* kExamples = R"(Each PATH is swept as the window sweeps a dropped item: a regular file
+constexpr const char* kExamples =
+    R"(Each PATH is swept as the window sweeps a dropped item: a regular file
 alone, a folder with the keyword and extension lists. PATH arguments come
 first, then the paths of --files-from, in order.
 Rows come in walk order (names in byte order), each file's addresses in the
@@ -127,9 +131,10 @@ class CommandLineSink final : public RowSink {
 };
 
 int Run(int argc, char** argv) {
-  CLI::App app{"Lists every address (URL, e-mail address, drive path, link value) in files "
-               "and folders.",
-               "korvel-sweep"};
+  CLI::App app{
+      "Lists every address (URL, e-mail address, drive path, link value) in files "
+      "and folders.",
+      "korvel-sweep"};
   std::string keywords, extensions, format = "tsv", output_path, files_from;
   bool local = false, null_separated = false, quiet = false, stats = false;
   bool progress = false, no_progress = false;
@@ -137,8 +142,9 @@ int Run(int argc, char** argv) {
   std::vector<std::string> paths;
   app.add_option("-k,--keywords", keywords,
                  "comma-separated keywords matched against base names (the Keywords field)");
-  app.add_option("-e,--extensions", extensions,
-                 "comma-separated extensions without their dot, -? for none (the Extensions field)");
+  app.add_option(
+      "-e,--extensions", extensions,
+      "comma-separated extensions without their dot, -? for none (the Extensions field)");
   app.add_flag("-l,--local", local, "sweep only the folder itself, not its subfolders");
   app.add_option("-f,--format", format, "tsv (default), export or json")
       ->check(CLI::IsMember({"tsv", "export", "json"}));
@@ -154,9 +160,9 @@ int Run(int argc, char** argv) {
                  "also sweep the paths listed in FILE (- for standard input), one a line")
       ->type_name("FILE");
   app.add_flag("-0,--null", null_separated, "--files-from entries end with NUL, not LF");
-  auto* progress_flag =
-      app.add_flag("--progress", progress, "show a progress line on standard error "
-                                           "(default when standard error is a terminal)");
+  auto* progress_flag = app.add_flag("--progress", progress,
+                                     "show a progress line on standard error "
+                                     "(default when standard error is a terminal)");
   app.add_flag("--no-progress", no_progress, "no progress line")->excludes(progress_flag);
   app.add_flag("-q,--quiet", quiet, "no warnings about what could not be read");
   app.add_flag("--stats", stats, "print a summary on standard error at the end");
@@ -165,8 +171,7 @@ int Run(int argc, char** argv) {
   app.footer(kExamples);
   try {
     app.parse(argc, argv);
-    if (paths.empty() && files_from.empty())
-      throw CLI::RequiredError("PATH or --files-from");
+    if (paths.empty() && files_from.empty()) throw CLI::RequiredError("PATH or --files-from");
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? kExitOk : kExitTrouble;
@@ -178,7 +183,7 @@ int Run(int argc, char** argv) {
   };
   if (!files_from.empty()) {
     std::FILE* list = files_from == "-" ? stdin : std::fopen(files_from.c_str(), "rb");
-    if (list == stdin) cli_platform::SetBinary(stdin);
+    if (list == stdin) SetBinary(stdin);
     const bool read = list != nullptr && ReadPathList(list, null_separated, paths);
     const int error = errno;
     if (list != nullptr && list != stdin) std::fclose(list);
@@ -188,6 +193,8 @@ int Run(int argc, char** argv) {
     }
   }
 
+  // A temporary output file does not outlive Ctrl+C or a closed terminal.
+  AtomicFile::RemoveTempFilesOnSignals();
   OutputFile output;
   std::string error;
   if (!output_path.empty() && !output.Open(output_path, error)) {
@@ -198,28 +205,27 @@ int Run(int argc, char** argv) {
                                : format == "export" ? RowFormat::Export
                                                     : RowFormat::Tsv;
   RowWriter writer(output, row_format);
-  const bool live = output_path.empty() && cli_platform::IsLive(stdout);
+  const bool live = output_path.empty() && IsLive(stdout);
   CommandLineSink sink(writer, output, stderr_line, live, quiet);
 
   bool all_found = true;
   std::vector<SweepInput> inputs;
   inputs.reserve(paths.size());
   for (const std::string& path : paths) {
-    switch (cli_platform::KindOf(path)) {
-      case cli_platform::PathKind::Missing:
+    switch (FileKindFollowingLinks(path)) {
+      case FileKind::Missing:
         complain(path, std::strerror(errno));
         all_found = false;
         break;
-      case cli_platform::PathKind::Other:
+      case FileKind::Other:
         complain(path, "neither a file nor a folder");
         all_found = false;
         break;
-      case cli_platform::PathKind::File:
+      case FileKind::RegularFile:
         inputs.push_back(SweepInput{SweepInput::Kind::File, path, {}});
         break;
-      case cli_platform::PathKind::Folder: {
-        std::string folder = path;
-        if (!IsPathSeparator(folder.back())) folder += cli_platform::FolderSeparator();
+      case FileKind::Folder: {
+        std::string folder = WithFinalSeparator(path);
         sink.Name(folder, path);
         inputs.push_back(SweepInput{SweepInput::Kind::Folder, std::move(folder),
                                     FolderOptions{keywords, extensions, local}});
@@ -232,7 +238,7 @@ int Run(int argc, char** argv) {
   options.threads = threads;
   SweepJob job(std::move(inputs), sink, options);
   sink.SetJob(job);
-  const bool show_progress = progress || (!no_progress && cli_platform::IsTerminal(stderr));
+  const bool show_progress = progress || (!no_progress && IsTerminal(stderr));
   stderr_line.Start(job, show_progress, live);
   job.Run();
   stderr_line.Stop();

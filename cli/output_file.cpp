@@ -4,59 +4,68 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cli/cli_platform.h"
+#include "platform/file_status.h"
+#include "platform/terminal.h"
 
 namespace korvel {
 
 OutputFile::OutputFile() {
   buffer_.reserve(kBlock + kBlock / 4);
-  cli_platform::SetBinary(stdout);
-  stream_ = stdout;
+  SetBinary(stdout);
 }
 
-OutputFile::~OutputFile() { Discard(); }
+bool OutputFile::Open(const std::string& path, std::string& error) {
+  const FileKind kind = FileKindFollowingLinks(path);
+  if (kind == FileKind::Folder) {
+    error = "is a folder";
+    return false;
+  }
+  // A device or pipe is not a file that could be replaced.
+  if (kind == FileKind::Other) {
+    error = "is not a regular file";
+    return false;
+  }
+  if (!file_.Open(path)) {
+    error = file_.ErrorText();
+    return false;
+  }
+  to_file_ = true;
+  return true;
+}
 
 void OutputFile::Flush() {
   if (!buffer_.empty() && error_ == 0) {
-    if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size())
+    if (to_file_) {
+      if (!file_.Write(buffer_)) error_ = FileError();
+    } else if (std::fwrite(buffer_.data(), 1, buffer_.size(), stdout) != buffer_.size()) {
       error_ = errno != 0 ? errno : EIO;
+    }
   }
   buffer_.clear();
 }
 
 void OutputFile::FlushNow() {
   Flush();
-  if (error_ == 0 && std::fflush(stream_) != 0) error_ = errno != 0 ? errno : EIO;
+  if (error_ != 0) return;
+  if (to_file_) {
+    if (!file_.Flush()) error_ = FileError();
+  } else if (std::fflush(stdout) != 0) {
+    error_ = errno != 0 ? errno : EIO;
+  }
 }
 
 bool OutputFile::Finish(std::string& error) {
-  Flush();
-  if (error_ == 0 && std::fflush(stream_) != 0) error_ = errno;
-  if (path_.empty()) {
-    if (error_ != 0) error = std::strerror(error_);
-    return error_ == 0;
+  FlushNow();
+  if (to_file_) {
+    to_file_ = false;
+    if (error_ != 0) {
+      file_.Discard();
+    } else if (!file_.Commit()) {
+      error_ = FileError();
+    }
   }
-  PutInPlace();
-  if (error_ != 0) {
-    error = std::strerror(error_);
-    Discard();
-    return false;
-  }
-  temp_path_.clear();
-  ForgetTempFile();
-  path_.clear();
-  stream_ = stdout;
-  return true;
-}
-
-void OutputFile::Discard() {
-  if (!path_.empty() && stream_ != nullptr && stream_ != stdout) std::fclose(stream_);
-  if (!temp_path_.empty()) std::remove(temp_path_.c_str());
-  ForgetTempFile();
-  temp_path_.clear();
-  path_.clear();
-  stream_ = stdout;
-  buffer_.clear();
+  if (error_ != 0) error = std::strerror(error_);
+  return error_ == 0;
 }
 
 }  // namespace korvel

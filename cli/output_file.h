@@ -1,22 +1,25 @@
 #pragma once
-// Where korvel-sweep writes its rows: standard output, or a file that is
-// replaced in one step at the end. Rows are gathered in a large buffer and
-// written in big blocks.
-#include <cstdio>
+// Where korvel-sweep writes its rows: standard output, or an AtomicFile that
+// replaces the file in one step at the end. Rows are gathered in a large
+// buffer and written in big blocks.
+#include <cerrno>
 #include <string>
+
+#include "platform/atomic_file.h"
 
 namespace korvel {
 
 class OutputFile {
  public:
   OutputFile();
-  ~OutputFile();  // a file not finished is thrown away; the old one stays
+  // A file not finished is thrown away by the AtomicFile; the old one stays.
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Prepares to replace `path`: the rows go to a temporary file in the same
-  // folder, which Finish() renames over `path`. Without a call, the rows go to
-  // standard output. False (with `error`) when no file can be written there.
+  // Prepares to replace `path` (the file a link leads to, not the link): the
+  // rows stream into a temporary file beside it, which Finish() renames over
+  // it. Without a call, the rows go to standard output. False (with `error`)
+  // when no file can be written there.
   bool Open(const std::string& path, std::string& error);
 
   // The pending bytes; append to it, then call Written().
@@ -38,19 +41,12 @@ class OutputFile {
   static constexpr std::size_t kBlock = std::size_t{1} << 20;
 
   void Flush();
-  void Discard();
-  // Closes the temporary file and renames it over the target (per platform);
-  // sets error_ on failure.
-  void PutInPlace();
-  // The temporary file needs no removal on a signal any more.
-  static void ForgetTempFile();
+  int FileError() const { return file_.Error() != 0 ? file_.Error() : EIO; }
 
   std::string buffer_;
-  std::FILE* stream_ = nullptr;
-  std::string path_;       // the file to replace; empty for standard output
-  std::string temp_path_;  // the named temporary file, if it has a name yet
-  bool anonymous_ = false; // the temporary file has no name until Finish()
-  int error_ = 0;          // errno of the first failed write
+  AtomicFile file_;
+  bool to_file_ = false;
+  int error_ = 0;  // errno of the first failed write
 };
 
 }  // namespace korvel

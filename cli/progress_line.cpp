@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cli/cli_platform.h"
+#include "platform/terminal.h"
 
 namespace korvel {
 
@@ -50,9 +50,9 @@ std::string ProgressLine::Format(const SweepProgress& p, double seconds) {
 
 void ProgressLine::Loop(SweepJob& job, bool show, bool watch_output) {
   std::unique_lock<std::mutex> lock(mutex_);
-  for (unsigned tick = 1; !wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stop_; });
-       ++tick) {
-    if (watch_output && cli_platform::ReaderGone(stdout)) job.Cancel();
+  for (unsigned tick = 1;
+       !wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stop_; }); ++tick) {
+    if (watch_output && ReaderGone(stdout)) job.Cancel();
     if (!show || tick % 3 != 0) continue;
     const std::string line = Format(job.Progress(), Seconds());
     std::fprintf(stderr, "\r%s", line.c_str());

@@ -3,6 +3,9 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/text_bytes.h"
+#include "settings/export.h"
+
 namespace korvel {
 namespace {
 
@@ -18,8 +21,7 @@ constexpr ByteSet MakeByteSet(std::string_view members, bool controls = false) {
 // Appends the runs between members of `special` in one go; `escape` writes
 // one special byte.
 template <typename Escape>
-void AppendEscaped(std::string& out, std::string_view text, const ByteSet& special,
-                   Escape escape) {
+void AppendEscaped(std::string& out, std::string_view text, const ByteSet& special, Escape escape) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t size = text.size();
   std::size_t run = 0;
@@ -35,36 +37,26 @@ void AppendEscaped(std::string& out, std::string_view text, const ByteSet& speci
 void AppendTsvField(std::string& out, std::string_view text) {
   static constexpr ByteSet kSpecial = MakeByteSet("\\\t\n\r");
   AppendEscaped(out, text, kSpecial, [](std::string& o, unsigned char c) {
-        o.push_back('\\');
-        o.push_back(c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : 'r');
-      });
-}
-
-void AppendExportLine(std::string& out, std::string_view text) {
-  static constexpr ByteSet kSpecial = MakeByteSet("\n");
-  AppendEscaped(out, text, kSpecial, [](std::string& o, unsigned char) { o.append("\r\n"); });
-  out.append("\r\n");
+    o.push_back('\\');
+    o.push_back(c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : 'r');
+  });
 }
 
 void AppendJsonString(std::string& out, std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
   out.push_back('"');
   static constexpr ByteSet kSpecial = MakeByteSet("\"\\", true);
   AppendEscaped(out, text, kSpecial, [](std::string& o, unsigned char c) {
-        switch (c) {
-          case '"': o.append("\\\""); break;
-          case '\\': o.append("\\\\"); break;
-          case '\b': o.append("\\b"); break;
-          case '\f': o.append("\\f"); break;
-          case '\n': o.append("\\n"); break;
-          case '\r': o.append("\\r"); break;
-          case '\t': o.append("\\t"); break;
-          default:
-            o.append("\\u00");
-            o.push_back(kHex[c >> 4]);
-            o.push_back(kHex[c & 0xF]);
-        }
-      });
+    switch (c) {
+      case '"': o.append("\\\""); break;
+      case '\\': o.append("\\\\"); break;
+      case '\b': o.append("\\b"); break;
+      case '\f': o.append("\\f"); break;
+      case '\n': o.append("\\n"); break;
+      case '\r': o.append("\\r"); break;
+      case '\t': o.append("\\t"); break;
+      default: AppendHexByte(o.append("\\u00"), c);
+    }
+  });
   out.push_back('"');
 }
 
@@ -92,7 +84,7 @@ void AppendBase64(std::string& out, std::string_view bytes) {
 }
 
 void AppendJsonField(std::string& out, std::string_view text) {
-  if (IsValidUtf8(text)) {
+  if (IsUtf8(text)) {
     AppendJsonString(out, text);
   } else {
     out.append("{\"bytes\":\"");
@@ -102,39 +94,6 @@ void AppendJsonField(std::string& out, std::string_view text) {
 }
 
 }  // namespace
-
-bool IsValidUtf8(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) {
-    const unsigned char c = *p;
-    if (c < 0x80) {
-      ++p;
-      continue;
-    }
-    std::size_t length;
-    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-      if (c == 0xE0) low = 0xA0;   // no overlong forms
-      if (c == 0xED) high = 0x9F;  // no surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-      if (c == 0xF0) low = 0x90;
-      if (c == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-    } else {
-      return false;
-    }
-    if (static_cast<std::size_t>(end - p) < length) return false;
-    if (p[1] < low || p[1] > high) return false;
-    for (std::size_t k = 2; k < length; ++k)
-      if (p[k] < 0x80 || p[k] > 0xBF) return false;
-    p += length;
-  }
-  return true;
-}
 
 const std::string& RowWriter::FormattedLocation(std::string_view location) {
   if (location != location_ || location_.empty()) {
@@ -157,9 +116,7 @@ void RowWriter::Row(std::string_view address, std::string_view location) {
       out.append(FormattedLocation(location));
       out.push_back('\n');
       break;
-    case RowFormat::Export:
-      AppendExportLine(out, address);
-      break;
+    case RowFormat::Export: AppendExportLine(out, address); break;
     case RowFormat::Json:
       out.append("{\"address\":");
       AppendJsonField(out, address);

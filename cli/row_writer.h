@@ -28,6 +28,4 @@ class RowWriter {
   std::string formatted_location_;
 };
 
-bool IsValidUtf8(std::string_view text);
-
 }  // namespace korvel

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "platform/file_platform.h"
@@ -46,10 +47,19 @@ AtomicFile::~AtomicFile() { Discard(); }
 
 void AtomicFile::RemoveTempFilesOnSignals() { RemoveWatchedFilesOnSignals(); }
 
+bool AtomicFile::Fail() {
+  if (error_ == 0) error_ = errno != 0 ? errno : EIO;
+  failed_ = true;
+  return false;
+}
+
+std::string AtomicFile::ErrorText() const { return std::strerror(error_ != 0 ? error_ : EIO); }
+
 bool AtomicFile::Open(const std::string& target, unsigned new_mode) {
   Discard();
   target_ = ResolveLinks(target);
   failed_ = false;
+  error_ = 0;
   buffer_.clear();
   const std::string stem = TempStem(target_);
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
@@ -60,9 +70,9 @@ bool AtomicFile::Open(const std::string& target, unsigned new_mode) {
       watch_ = WatchFile(temp_);
       break;
     }
-    if (errno != EEXIST) return false;
+    if (errno != EEXIST) return Fail();
   }
-  if (fd_ < 0) return false;
+  if (fd_ < 0) return Fail();
   CopyPermissions(target_, fd_);
   buffer_.reserve(kBufferSize);
   return true;
@@ -74,8 +84,8 @@ bool AtomicFile::WriteAll(const char* data, std::size_t size) {
     const long n = WriteSome(fd_, data + done, size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      failed_ = true;
-      return false;
+      if (n == 0) errno = EIO;
+      return Fail();
     }
     done += static_cast<std::size_t>(n);
   }
@@ -96,12 +106,17 @@ bool AtomicFile::Write(std::string_view bytes) {
   return true;
 }
 
+bool AtomicFile::Flush() {
+  if (fd_ < 0 || failed_) return false;
+  return Drain();
+}
+
 bool AtomicFile::Commit() {
   if (fd_ < 0) return false;
-  bool ok = !failed_ && Drain() && SyncFile(fd_);
-  if (CloseFile(fd_) != 0) ok = false;
+  bool ok = !failed_ && Drain() && (SyncFile(fd_) || Fail());
+  if (CloseFile(fd_) != 0 && ok) ok = Fail();
   fd_ = -1;
-  if (ok) ok = RenameOver(temp_, target_);
+  if (ok && !RenameOver(temp_, target_)) ok = Fail();
   if (!ok) std::remove(temp_.c_str());
   ForgetFile(std::exchange(watch_, -1));
   temp_.clear();

@@ -22,6 +22,8 @@ class AtomicFile {
 
   // Buffered; a failure is remembered and makes Commit fail.
   bool Write(std::string_view bytes);
+  // Writes out the buffer now, so the temporary file holds every byte given.
+  bool Flush();
 
   // Writes out the buffer, syncs, closes and renames over the target.
   bool Commit();
@@ -30,6 +32,10 @@ class AtomicFile {
   void Discard();
 
   const std::string& TempPath() const { return temp_; }
+  // The errno of the first failure of Open, Write, Flush or Commit; 0 if none.
+  int Error() const { return error_; }
+  // The reason of the first failure, for a message.
+  std::string ErrorText() const;
 
   // From now on the temporary files of every AtomicFile are removed when the
   // process is ended by SIGINT, SIGTERM, SIGHUP or SIGPIPE (not on Windows).
@@ -39,6 +45,7 @@ class AtomicFile {
  private:
   bool WriteAll(const char* data, std::size_t size);
   bool Drain();
+  bool Fail();  // remembers errno as the first failure
 
   std::string target_;
   std::string temp_;
@@ -46,6 +53,7 @@ class AtomicFile {
   int fd_ = -1;
   int watch_ = -1;  // the slot that removes temp_ on a signal
   bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace korvel

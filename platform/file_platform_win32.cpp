@@ -2,6 +2,8 @@
 // system's ANSI calls for attributes and the rename.
 #include "platform/file_platform.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
@@ -38,8 +40,10 @@ void CopyPermissions(const std::string&, int) {}  // no modes beyond read-only
 unsigned long ProcessId() { return static_cast<unsigned long>(_getpid()); }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  if (MoveFileExA(from.c_str(), to.c_str(), kFlags) != 0) return true;
+  errno = EACCES;  // the caller's message reads errno
+  return false;
 }
 
 void SyncFolderOf(const std::string&) {}  // MOVEFILE_WRITE_THROUGH covers it

@@ -2,7 +2,8 @@
 // What is at a path. Each call says in its name whether it follows a symbolic
 // link to what it points to (FollowingLinks) or looks at the link itself
 // (NotFollowingLinks); Windows has no links that the C runtime sees, so there
-// the two agree. A path holding a NUL byte names nothing.
+// the two agree. A path holding a NUL byte names nothing. A folder's path may
+// end with a separator on every platform; a file's may not.
 #include <string>
 
 namespace korvel {

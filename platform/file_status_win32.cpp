@@ -2,20 +2,39 @@
 // size and fails on large files.
 #include "platform/file_status.h"
 
+#include <cerrno>
+#include <cstddef>
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+
+#include "platform/path.h"
 
 namespace korvel {
 namespace {
 
 bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
 
+// The C runtime's status refuses a path that ends with a separator ("No such
+// file or directory" for C:\some\folder\), except a drive's root. So the
+// separators go before the call, and what is left must then be a folder, as
+// on POSIX.
+bool StatPath(const std::string& path, struct _stati64& st) {
+  if (HasNul(path)) return false;
+  std::size_t end = path.size();
+  while (end > 1 && IsPathSeparator(path[end - 1]) && !(end == 3 && path[1] == ':')) --end;
+  if (end == path.size()) return _stati64(path.c_str(), &st) == 0;
+  if (_stati64(path.substr(0, end).c_str(), &st) != 0) return false;
+  if ((st.st_mode & _S_IFMT) == _S_IFDIR) return true;
+  errno = ENOTDIR;
+  return false;
+}
+
 }  // namespace
 
 FileKind FileKindFollowingLinks(const std::string& path, long long* size) {
   struct _stati64 st {};
-  if (HasNul(path) || _stati64(path.c_str(), &st) != 0) return FileKind::Missing;
+  if (!StatPath(path, st)) return FileKind::Missing;
   const auto type = st.st_mode & _S_IFMT;
   if (type == _S_IFREG) {
     if (size != nullptr) *size = st.st_size;
@@ -28,15 +47,14 @@ FileKind FileKindNotFollowingLinks(const std::string& path, long long* size) {
   return FileKindFollowingLinks(path, size);
 }
 
-// _access, not the status: the status of a folder path fails when it ends
-// with a separator (other than a drive's root).
+// _access takes a folder path that ends with a separator as it is.
 bool ExistsFollowingLinks(const std::string& path) {
   return !HasNul(path) && _access(path.c_str(), 0) == 0;
 }
 
 bool ExistsNotFollowingLinks(const std::string& path) {
   struct _stati64 st {};
-  return !HasNul(path) && _stati64(path.c_str(), &st) == 0;
+  return StatPath(path, st);
 }
 
 }  // namespace korvel

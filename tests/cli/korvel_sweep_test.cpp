@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -260,7 +262,8 @@ TEST_F(KorvelSweepTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   limits.file_size = 64 * 1024;  // far less than the rows
   const Result r = Sweep({"-o", P("out/links.tsv"), P("big")}, limits);
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find(P("out/links.tsv")), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(P("out/links.tsv") + ": " + std::strerror(EFBIG)), std::string::npos)
+      << r.err;
   EXPECT_EQ(ReadAll(P("out/links.tsv")), "old content\n");
   EXPECT_EQ(Names(P("out")), (Strings{"links.tsv"}));
 }

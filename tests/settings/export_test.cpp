@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -110,6 +112,23 @@ TEST(WriteExportFile, FailureHalfWayLeavesTheOldFileWhole) {
   EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
   EXPECT_FALSE(Export(folder.Path("missing/out.txt"), {"a"}));
   EXPECT_EQ(folder.List(), std::vector<std::string>{"out.txt"});
+}
+
+TEST(AtomicFile, FlushReachesTheTemporaryFileAndAFailureKeepsItsReason) {
+  TempTree folder;
+  AtomicFile file;
+  ASSERT_TRUE(file.Open(folder.Path("out.txt")));
+  ASSERT_TRUE(file.Write("a few bytes"));
+  ASSERT_TRUE(file.Flush());
+  EXPECT_EQ(ReadAll(file.TempPath()), "a few bytes");
+  EXPECT_EQ(file.Error(), 0);
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(ReadAll(folder.Path("out.txt")), "a few bytes");
+
+  EXPECT_FALSE(file.Open(folder.Path("missing/out.txt")));
+  EXPECT_EQ(file.Error(), ENOENT);
+  EXPECT_EQ(file.ErrorText(), std::strerror(ENOENT));
+  EXPECT_FALSE(file.Flush());
 }
 
 #ifndef _WIN32

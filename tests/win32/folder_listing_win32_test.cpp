@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "find/file_finder.h"
+#include "platform/file_status.h"
 #include "platform/folder_listing.h"
 #include "ui/win32/windows_api.h"
 
@@ -113,6 +114,21 @@ TEST(Win32FolderListing, TheWalkDescendsIntoMarkedFoldersAndFindsNamesAsGiven) {
   Reported().clear();
   FileFinder(Record, tree.Root().c_str(), "-?", "").Find(0);
   EXPECT_EQ(Reported(), std::vector<std::string>{tree.Root() + "noext"});
+}
+
+// The C runtime's status alone fails on a final separator except at a root.
+TEST(Win32FolderListing, AFolderPathMayEndWithASeparatorAFilePathMayNot) {
+  TempFolder tree;
+  const std::string folder = tree.Folder("Sub");  // ends in "\\"
+  tree.File("Sub\\file.txt");
+  EXPECT_EQ(FileKindFollowingLinks(folder), FileKind::Folder);
+  EXPECT_EQ(FileKindFollowingLinks(folder + "\\"), FileKind::Folder);
+  EXPECT_EQ(FileKindNotFollowingLinks(tree.Root() + "Sub/"), FileKind::Folder);
+  EXPECT_TRUE(ExistsNotFollowingLinks(folder));
+  EXPECT_EQ(FileKindFollowingLinks(folder + "file.txt"), FileKind::RegularFile);
+  EXPECT_EQ(FileKindFollowingLinks(folder + "file.txt\\"), FileKind::Missing);
+  EXPECT_EQ(FileKindFollowingLinks(folder + "none\\"), FileKind::Missing);
+  EXPECT_EQ(FileKindFollowingLinks(tree.Root().substr(0, 3)), FileKind::Folder);  // "C:\\"
 }
 
 TEST(Win32FolderListing, SpecialFoldersAreTheSystemsOwn) {

@@ -36,6 +36,10 @@ expect "every thread count gives the same rows" \
   "$(sweep -j 3 "$site"; sweep -j 8 "$site\\sub" "$site")" \
   "$(sweep -j 1 "$site"; sweep -j 1 "$site\\sub" "$site")"
 
+expect "a folder given with a final backslash is swept as without it" \
+  "$(sweep -e htm "$site\\"; sweep -e htm "$site\\sub\\")" \
+  "$(sweep -e htm "$site"; sweep -e htm "$site\\sub")"
+
 expect "keywords narrow by base name; a file is swept alone" \
   "$(sweep -f export -k note "$site"; sweep -f export "$site\\sub\\page.htm")" \
   "$(printf 'bob@b.example\nx.htm')"

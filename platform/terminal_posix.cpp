@@ -1,18 +1,10 @@
-#include "cli/cli_platform.h"
+#include "platform/terminal.h"
 
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace korvel::cli_platform {
-
-PathKind KindOf(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return PathKind::Missing;
-  return S_ISREG(st.st_mode) ? PathKind::File : S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::Other;
-}
-
-char FolderSeparator() { return '/'; }
+namespace korvel {
 
 bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
@@ -29,4 +21,4 @@ bool ReaderGone(std::FILE* stream) {
 
 void SetBinary(std::FILE*) {}
 
-}  // namespace korvel::cli_platform
+}  // namespace korvel

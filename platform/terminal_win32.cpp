@@ -1,20 +1,10 @@
-#include "cli/cli_platform.h"
+#include "platform/terminal.h"
 
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
-namespace korvel::cli_platform {
-
-PathKind KindOf(const std::string& path) {
-  struct _stat64 st;
-  if (_stat64(path.c_str(), &st) != 0) return PathKind::Missing;
-  const auto type = st.st_mode & _S_IFMT;
-  return type == _S_IFREG ? PathKind::File : type == _S_IFDIR ? PathKind::Folder : PathKind::Other;
-}
-
-char FolderSeparator() { return '\\'; }
+namespace korvel {
 
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
@@ -28,4 +18,4 @@ bool ReaderGone(std::FILE*) { return false; }
 
 void SetBinary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
-}  // namespace korvel::cli_platform
+}  // namespace korvel

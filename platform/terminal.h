@@ -1,0 +1,21 @@
+#pragma once
+// What a command-line program asks of its standard streams, one
+// implementation per platform (terminal_posix.cpp, terminal_win32.cpp).
+#include <cstdio>
+
+namespace korvel {
+
+// Whether `stream` goes to a terminal.
+bool IsTerminal(std::FILE* stream);
+// Whether `stream` goes to a reader waiting for it (a terminal, pipe or
+// socket) rather than to a file.
+bool IsLive(std::FILE* stream);
+
+// Whether the reader of a pipe at `stream` has gone (as head does when it
+// has its lines). False where that cannot be told.
+bool ReaderGone(std::FILE* stream);
+
+// The stream takes bytes as they are (no LF to CR LF).
+void SetBinary(std::FILE* stream);
+
+}  // namespace korvel
