@@ -19,7 +19,8 @@
 #include "find/folder_sweep.h"
 #include "scan/address_scanner.h"
 #include "scan/file_sweep.h"
-#include "temp_tree.h"
+#include "scan/sweep_hooks.h"
+#include "tests/support/temp_tree.h"
 
 namespace korvel {
 namespace {
@@ -41,20 +42,13 @@ class RecordingSink : public RowSink {
   Strings rows, swept, issues;
 };
 
-// The one-thread sweep, as the window runs it.
-class OneThreadDialog : public SweepDialog {
+// The one-thread sweep.
+class OneThreadDialog : public RowSink, public SweepHooks {
  public:
-  void AddResultRow(const std::string& address, const std::string& location) override {
-    rows.push_back(address + " | " + location);
+  void AddResultRow(std::string_view address, std::string_view location) override {
+    rows.push_back(std::string(address) + " | " + std::string(location));
   }
-  std::string KeywordText() override { return options.keywords; }
-  std::string ExtensionText() override { return options.extensions; }
-  bool IsLocalSweep() override { return options.local; }
   void ShowWarning(const std::string&) override { warned = true; }
-  int BeginWaitCursor() override { return 0; }
-  void RestoreCursor(int) override {}
-  void AddKeywordsToHistory() override {}
-  void AddExtensionsToHistory() override {}
   FolderOptions options;
   bool warned = false;
   Strings rows;
@@ -120,11 +114,11 @@ TEST(SweepJob, RowsComeInTheOrderOfTheOneThreadSweepForAnyThreadCount) {
 
     OneThreadDialog dialog;
     dialog.options = narrowed;
-    SweepFolder(dialog, folder);
-    SweepFile(dialog, tree.Path("single.txt"));
-    SweepFolder(dialog, folder);
+    SweepFolder(dialog, folder, dialog.options, dialog);
+    SweepFile(dialog, tree.Path("single.txt"), dialog);
+    SweepFolder(dialog, folder, dialog.options, dialog);
     dialog.options = FolderOptions{};
-    SweepFolder(dialog, folder);
+    SweepFolder(dialog, folder, dialog.options, dialog);
     Strings expected = dialog.rows;
 
     const std::vector<SweepInput> inputs{
@@ -140,8 +134,8 @@ TEST(SweepJob, RowsComeInTheOrderOfTheOneThreadSweepForAnyThreadCount) {
     const std::size_t before_refused = [&] {
       OneThreadDialog first;
       first.options = narrowed;
-      SweepFolder(first, folder);
-      SweepFile(first, tree.Path("single.txt"));
+      SweepFolder(first, folder, first.options, first);
+      SweepFile(first, tree.Path("single.txt"), first);
       return first.rows.size();
     }();
     with_issue.insert(
