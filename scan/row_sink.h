@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "scan/address_batch.h"
+
 namespace korvel {
 
 // Why a file or folder gave no rows although it was meant to be swept.
@@ -28,6 +30,11 @@ class RowSink {
   // One row: the address (cut at its first NUL) and the path of its file,
   // exactly as the sweep was given it.
   virtual void AddResultRow(std::string_view address, std::string_view location) = 0;
+  // The rows of one file (or archive member) at once, in order, every one
+  // with `location`. Sinks that can take the batch whole override this.
+  virtual void AddFileRows(std::string_view location, AddressBatch&& rows) {
+    for (std::string_view address : rows) AddResultRow(address, location);
+  }
   // After the last row of a file that was read, even one without rows.
   virtual void FileSwept(std::string_view /*location*/) {}
   // Something that could not be swept, in the place its rows would have had.
