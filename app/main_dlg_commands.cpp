@@ -3,6 +3,7 @@
 
 #include "app/about_dlg.h"
 #include "app/folder_dialog.h"
+#include "find/folder_sweep.h"
 #include "app/main_dlg.h"
 #include "app/sweep_box.h"
 #include "app/sweep_engine.h"
@@ -24,9 +25,6 @@ bool FolderExists(const std::string& folder) {
   // (std::filesystem would decode them on Windows, not in the code page).
   return ExistsFollowingLinks(WithNativeSeparators(WithFinalSeparator(folder)));
 }
-
-constexpr const char* kInvalidFieldsWarning =
-    "The Keywords/Extensions fields contain invalid characters.";
 
 }  // namespace
 
@@ -58,8 +56,15 @@ void CMainDlg::SweepOneFile(const std::string& path) {
 
 void CMainDlg::SweepOneFolder(const std::string& folder) {
   WaitCursorScope cursor(*this);
-  if (RunSweep(SweepInput{SweepInput::Kind::Folder, folder, CurrentFolderOptions()})) {
-    // Whatever the engine refused, the user can only have mistyped a field.
+  FolderOptions options = CurrentFolderOptions();
+  // Whatever the finder refuses, the user can only have mistyped a field.
+  if (!FolderFieldsAccepted(folder, options)) {
+    cursor.Restore();
+    ShowWarning(kInvalidFieldsWarning);
+    return;
+  }
+  if (RunSweep(SweepInput{SweepInput::Kind::Folder, folder, std::move(options)})) {
+    // The folder went away between the check and the walk.
     cursor.Restore();
     if (!m_bCloseAfterSweep) ShowWarning(kInvalidFieldsWarning);
     return;

@@ -59,7 +59,7 @@ BOOL CSweepBox::OnInitDialog() {
   CSweepProgress::OnInitDialog();
   SetTarget(target_);
   listedAt_ = CurrentBackend().GetTickCount();
-  ShowProgress(sweep_.Progress());
+  ShowProgress(sweep_.Counters());
   return FALSE;
 }
 
@@ -82,7 +82,7 @@ bool CSweepBox::ListRowsUntil(ULONGLONG until) {
 void CSweepBox::ListRows() { ListRowsUntil(~ULONGLONG{0}); }
 
 void CSweepBox::OnTick() {
-  const SweepProgress progress = sweep_.Progress();
+  const SweepCounters progress = sweep_.Counters();
   const ULONGLONG now = CurrentBackend().GetTickCount();
   // A batch that did not fit in one tick goes on at the next.
   const bool listing = !backlog_.empty() || now - listedAt_ >= kRowInterval || progress.finished;
@@ -101,7 +101,7 @@ void CSweepBox::OnTick() {
   ShowProgress(progress);
 }
 
-void CSweepBox::ShowProgress(const SweepProgress& progress) {
+void CSweepBox::ShowProgress(const SweepCounters& progress) {
   if (singleFile_)
     SetBytes(progress.bytes_read, progress.bytes_found);
   else

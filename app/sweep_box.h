@@ -71,7 +71,7 @@ class CSweepBox final : public CSweepProgress {
   BOOL PreTranslateMessage(MSG* pMsg) override;
 
  private:
-  void ShowProgress(const SweepProgress& progress);
+  void ShowProgress(const SweepCounters& progress);
   // Lists rows until the backlog is empty or `until` (the backend's clock)
   // has passed; true when the backlog is empty.
   bool ListRowsUntil(ULONGLONG until);

@@ -12,7 +12,7 @@ class EngineSweep final : public WindowSweep {
   void Start() override { job_.Start(); }
   void Cancel() override { job_.Cancel(); }
   void Wait() override { job_.Wait(); }
-  SweepProgress Progress() const override { return job_.Progress(); }
+  SweepCounters Counters() const override { return job_.Counters(); }
   std::string CurrentFile() const override { return job_.CurrentFile(); }
 
  private:

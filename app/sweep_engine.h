@@ -20,7 +20,7 @@ class WindowSweep {
   virtual void Cancel() = 0;
   // Until the sink is called no more.
   virtual void Wait() = 0;
-  virtual SweepProgress Progress() const = 0;
+  virtual SweepCounters Counters() const = 0;
   virtual std::string CurrentFile() const = 0;
 };
 

@@ -15,6 +15,7 @@
 #include "cli/progress_line.h"
 #include "cli/row_writer.h"
 #include "engine/sweep_job.h"
+#include "find/folder_sweep.h"
 #include "platform/atomic_file.h"
 #include "platform/file_status.h"
 #include "platform/path.h"
@@ -31,9 +32,6 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitUnread = 1;
 constexpr int kExitTrouble = 2;
-
-constexpr const char* kInvalidFieldsWarning =
-    "The Keywords/Extensions fields contain invalid characters.";
 
 constexpr const char* kExamples =
     R"(Each PATH is swept as the window sweeps a dropped item: a regular file
@@ -77,6 +75,8 @@ std::string Reason(const SweepIssue& issue) {
     case SweepProblem::CannotRead: return with_error("cannot read");
     case SweepProblem::TooLarge: return "too large for memory";
     case SweepProblem::PathTooLong: return "path too long";
+    case SweepProblem::ChangedWhileRead: return "changed while read (read up to its size at the start)";
+    case SweepProblem::IsOutputFile: return "is the output file, passed over";
   }
   return "cannot sweep";
 }
@@ -96,7 +96,15 @@ class CommandLineSink final : public RowSink {
   void AddResultRow(std::string_view address, std::string_view location) override {
     writer_.Row(address, location);
   }
+  void AddFileRows(std::string_view location, AddressBatch&& rows) override {
+    writer_.Rows(rows, location);
+  }
   void FileSwept(std::string_view) override { EndOfFile(); }
+  // The files that were ready at one moment go out in one write.
+  void DeliveryPaused() override {
+    if (live_) output_.FlushNow();
+    EndOfFile();
+  }
   void ReportIssue(const SweepIssue& issue) override {
     std::string path = issue.path;
     if (issue.problem == SweepProblem::FieldsRefused) {
@@ -115,7 +123,6 @@ class CommandLineSink final : public RowSink {
 
  private:
   void EndOfFile() {
-    if (live_) output_.FlushNow();
     // Nobody reads any more (a closed pipe): the rest of the sweep is moot.
     if (output_.Failed() && job_ != nullptr) job_->Cancel();
   }
@@ -208,7 +215,7 @@ int Run(int argc, char** argv) {
   const bool live = output_path.empty() && IsLive(stdout);
   CommandLineSink sink(writer, output, stderr_line, live, quiet);
 
-  bool all_found = true;
+  bool all_found = true, fields_refused = false;
   std::vector<SweepInput> inputs;
   inputs.reserve(paths.size());
   for (const std::string& path : paths) {
@@ -226,9 +233,15 @@ int Run(int argc, char** argv) {
         break;
       case FileKind::Folder: {
         std::string folder = WithFinalSeparator(path);
+        FolderOptions options{keywords, extensions, local};
+        // A refused field is known before anything is walked.
+        if (!FolderFieldsAccepted(folder, options)) {
+          complain(path, kInvalidFieldsWarning);
+          fields_refused = true;
+          break;
+        }
         sink.Name(folder, path);
-        inputs.push_back(SweepInput{SweepInput::Kind::Folder, std::move(folder),
-                                    FolderOptions{keywords, extensions, local}});
+        inputs.push_back(SweepInput{SweepInput::Kind::Folder, std::move(folder), std::move(options)});
         break;
       }
     }
@@ -245,7 +258,7 @@ int Run(int argc, char** argv) {
 
   const bool written = output.Finish(error);
   if (stats) {
-    const SweepProgress p = job.Progress();
+    const SweepCounters p = job.Counters();
     const double seconds = stderr_line.Seconds();
     const double mb = static_cast<double>(p.bytes_read) / 1e6;
     char line[256];
@@ -261,7 +274,7 @@ int Run(int argc, char** argv) {
     complain(output_path.empty() ? "standard output" : output_path, error);
     return kExitTrouble;
   }
-  if (!all_found || sink.Refused()) return kExitTrouble;
+  if (!all_found || fields_refused || sink.Refused()) return kExitTrouble;
   return sink.Unread() != 0 ? kExitUnread : kExitOk;
 }
 

@@ -38,7 +38,7 @@ double ProgressLine::Seconds() const {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
 }
 
-std::string ProgressLine::Format(const SweepProgress& p, double seconds) {
+std::string ProgressLine::Format(const SweepCounters& p, double seconds) {
   const double mb = static_cast<double>(p.bytes_read) / 1e6;
   char line[200];
   std::snprintf(line, sizeof line, "%llu/%llu%s files, %.1f MB, %llu rows, %.1f MB/s, %.1f s",
@@ -54,7 +54,7 @@ void ProgressLine::Loop(SweepJob& job, bool show, bool watch_output) {
        !wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stop_; }); ++tick) {
     if (watch_output && ReaderGone(stdout)) job.Cancel();
     if (!show || tick % 3 != 0) continue;
-    const std::string line = Format(job.Progress(), Seconds());
+    const std::string line = Format(job.Counters(), Seconds());
     std::fprintf(stderr, "\r%s", line.c_str());
     for (std::size_t i = line.size(); i < shown_; ++i) std::fputc(' ', stderr);
     std::fflush(stderr);

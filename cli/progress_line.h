@@ -30,7 +30,7 @@ class ProgressLine {
   double Seconds() const;
 
   // "files swept/found, MB read, rows, MB/s, seconds".
-  static std::string Format(const SweepProgress& progress, double seconds);
+  static std::string Format(const SweepCounters& progress, double seconds);
 
  private:
   void Loop(SweepJob& job, bool show, bool watch_output);

@@ -107,6 +107,10 @@ const std::string& RowWriter::FormattedLocation(std::string_view location) {
   return formatted_location_;
 }
 
+void RowWriter::Rows(const AddressBatch& addresses, std::string_view location) {
+  for (std::string_view address : addresses) Row(address, location);
+}
+
 void RowWriter::Row(std::string_view address, std::string_view location) {
   std::string& out = output_.Buffer();
   switch (format_) {

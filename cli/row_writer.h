@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/output_file.h"
+#include "scan/address_batch.h"
 
 namespace korvel {
 
@@ -17,6 +18,8 @@ class RowWriter {
  public:
   RowWriter(OutputFile& output, RowFormat format) : output_(output), format_(format) {}
   void Row(std::string_view address, std::string_view location);
+  // A file's rows: the location is formatted once for all of them.
+  void Rows(const AddressBatch& addresses, std::string_view location);
 
  private:
   // Every row of one file has the same location: it is formatted once.

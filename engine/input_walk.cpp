@@ -17,7 +17,7 @@ struct WalkStopped {};
 thread_local WalkTarget* t_target = nullptr;
 
 void FoundByFinder(const char* path) {
-  if (!t_target->FoundFile(path)) throw WalkStopped{};
+  if (!t_target->FoundFile(path, FoundKind::Unknown)) throw WalkStopped{};
 }
 
 // The system's listing, telling the sweep about each folder it cannot list.
@@ -68,7 +68,7 @@ void WalkInputs(const std::vector<SweepInput>& inputs, WalkTarget& target) {
     for (const SweepInput& input : inputs) {
       if (target.WalkCancelled()) break;
       if (input.kind == SweepInput::Kind::File) {
-        if (!target.FoundFile(input.path)) break;
+        if (!target.FoundFile(input.path, FoundKind::Unknown)) break;
       } else {
         WalkFolder(input, target);
       }

@@ -8,11 +8,14 @@
 
 namespace korvel {
 
+// What the walk knows of a path from its folder entry.
+enum class FoundKind { Unknown, Regular, NotRegular };
+
 class WalkTarget {
  public:
   virtual ~WalkTarget() = default;
   // A path to sweep. May wait for room; false when the sweep was cancelled.
-  virtual bool FoundFile(std::string path) = 0;
+  virtual bool FoundFile(std::string path, FoundKind kind) = 0;
   virtual void FoundIssue(SweepIssue issue) = 0;
   virtual bool WalkCancelled() const = 0;
 };

@@ -5,31 +5,46 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
-#include <map>
+#include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <utility>
 
-#include "engine/file_result.h"
 #include "engine/input_walk.h"
+#include "scan/file_scan.h"
 
 // How the work flows: the walk (a thread of its own) numbers every path and
-// every walk issue in walk order and queues the paths; each worker takes the
-// queue's first path, reads and scans it with a scanner of its own and files
-// the result under its number; the merge, on the thread of Run, hands the
-// results to the sink strictly by number. Threads meet once per file under
-// one mutex; rows and bytes never take a lock.
+// every walk issue in walk order and queues the paths in batches; each worker
+// takes a run of paths from the queue at once, reads and scans them with a
+// scanner of its own and files the results under their numbers, again in one
+// go; the merge, on the thread of Run, hands the results to the sink strictly
+// by number. The threads meet under one mutex once per batch, not per file,
+// and the merge is woken only when the result it waits for has come. Rows
+// and bytes never take a lock.
 //
-// Memory: the queue holds at most kMaxQueued paths, and a worker takes a path
+// Memory: the queue holds at most kMaxQueued paths, and a worker takes paths
 // only while the files in work or waiting for the merge, and the bytes of the
 // waiting rows, stay under their caps. The path with the number the merge
-// waits for is always taken, caps or not, so the sweep never stalls.
+// waits for is always taken, caps or not, so the sweep never stalls. A worker
+// hands over early what it holds after a large file or many rows, so a big
+// file flows alone and the first rows of a sweep come at once.
 
 namespace korvel {
 namespace {
 
 constexpr std::size_t kMaxQueued = 4096;
 constexpr std::size_t kMaxQueuedBytes = std::size_t{1} << 20;
+// The walk hands over its paths this many at a time (sooner when a worker is
+// idle).
+constexpr std::size_t kWalkBatch = 128;
+// A worker takes at most this many paths at a time.
+constexpr std::size_t kWorkerBatch = 32;
+// A worker hands over what it holds once it holds this much, or after a file
+// of this size.
+constexpr std::size_t kHandOverBytes = std::size_t{1} << 20;
+constexpr std::uint64_t kLargeFile = std::uint64_t{4} << 20;
 
 }  // namespace
 
@@ -41,12 +56,14 @@ unsigned DefaultSweepThreads() {
 class SweepJob::Impl final : public WalkTarget {
  public:
   Impl(std::vector<SweepInput> inputs, RowSink& sink, SweepJobOptions options)
-      : inputs_(std::move(inputs)), sink_(sink) {
-    threads_ = options.threads != 0 ? options.threads : DefaultSweepThreads();
-    max_files_ = options.max_pending_files != 0
-                     ? options.max_pending_files
-                     : std::max<std::size_t>(64, std::size_t{16} * threads_);
-    max_bytes_ = options.max_pending_bytes;
+      : inputs_(std::move(inputs)), sink_(sink), options_(std::move(options)) {
+    threads_ = options_.threads != 0 ? options_.threads : DefaultSweepThreads();
+    max_files_ = options_.max_pending_files != 0
+                     ? options_.max_pending_files
+                     : std::max<std::size_t>(256, std::size_t{64} * threads_);
+    max_bytes_ = options_.max_pending_bytes;
+    // Made here, so that CurrentFile may look at them from the first moment.
+    for (unsigned i = 0; i < threads_; ++i) workers_.push_back(std::make_unique<Worker>());
   }
 
   ~Impl() override {
@@ -57,21 +74,17 @@ class SweepJob::Impl final : public WalkTarget {
   void Run() {
     bool expected = false;
     if (!ran_.compare_exchange_strong(expected, true)) return;
-    std::exception_ptr failure;
     try {
-      walker_ = std::thread([this] { Walk(); });
-      workers_.reserve(threads_);
-      for (unsigned i = 0; i < threads_; ++i) workers_.emplace_back([this] { Work(); });
+      StartThreads();
       Merge();
     } catch (...) {
-      failure = std::current_exception();
-      Cancel();
+      Fail(std::current_exception());
     }
     if (walker_.joinable()) walker_.join();
-    for (std::thread& worker : workers_) worker.join();
-    workers_.clear();
+    for (const auto& worker : workers_)
+      if (worker->thread.joinable()) worker->thread.join();
     finished_.store(true);
-    if (failure) std::rethrow_exception(failure);
+    if (failure_) std::rethrow_exception(failure_);
   }
 
   void Start() {
@@ -79,7 +92,7 @@ class SweepJob::Impl final : public WalkTarget {
       try {
         Run();
       } catch (...) {
-        failure_ = std::current_exception();
+        // Kept in failure_ for Wait.
       }
     });
   }
@@ -99,45 +112,53 @@ class SweepJob::Impl final : public WalkTarget {
 
   bool IsCancelled() const { return cancel_.load(); }
 
-  SweepProgress Progress() const {
-    SweepProgress p;
-    p.files_found = files_found_.load(std::memory_order_relaxed);
-    p.bytes_found = bytes_found_.load(std::memory_order_relaxed);
-    p.files_swept = files_swept_.load(std::memory_order_relaxed);
-    p.bytes_read = bytes_read_.load(std::memory_order_relaxed);
-    p.rows = rows_.load(std::memory_order_relaxed);
-    p.issues = issues_.load(std::memory_order_relaxed);
-    p.walk_done = walk_done_flag_.load();
-    p.finished = finished_.load();
-    return p;
+  SweepCounters Counters() const {
+    SweepCounters c;
+    c.files_found = files_found_.load(std::memory_order_relaxed);
+    c.bytes_found = bytes_found_.load(std::memory_order_relaxed);
+    c.files_swept = files_swept_.load(std::memory_order_relaxed);
+    c.bytes_read = bytes_read_.load(std::memory_order_relaxed);
+    c.rows = rows_.load(std::memory_order_relaxed);
+    c.issues = issues_.load(std::memory_order_relaxed);
+    c.passed_over = passed_over_.load(std::memory_order_relaxed);
+    c.walk_done = walk_done_flag_.load();
+    c.finished = finished_.load();
+    return c;
   }
 
   std::string CurrentFile() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return reading_.empty() ? std::string() : reading_.begin()->second;
+    for (const auto& worker : workers_) {
+      std::lock_guard<std::mutex> lock(worker->current_mutex);
+      if (const std::string* path = worker->current.load()) return *path;
+    }
+    return {};
   }
 
+  unsigned Threads() const { return started_.load(); }
+
   // WalkTarget, on the walk's thread.
-  bool FoundFile(std::string path) override {
-    std::unique_lock<std::mutex> lock(mutex_);
-    room_cv_.wait(lock, [this] {
-      return cancel_.load() || (queue_.size() < kMaxQueued && queued_bytes_ < kMaxQueuedBytes);
-    });
-    if (cancel_.load()) return false;
-    queued_bytes_ += path.size();
-    queue_.push_back(Item{issued_++, std::move(path)});
+  bool FoundFile(std::string path, FoundKind kind) override {
+    if (kind == FoundKind::NotRegular) {
+      passed_over_.fetch_add(1, std::memory_order_relaxed);
+      return !cancel_.load(std::memory_order_relaxed);
+    }
+    walk_bytes_ += path.size();
+    walk_batch_.push_back(Item{walk_number_++, std::move(path), kind});
     files_found_.fetch_add(1, std::memory_order_relaxed);
-    lock.unlock();
-    work_cv_.notify_one();
-    return true;
+    if (walk_batch_.size() >= kWalkBatch || idle_.load(std::memory_order_relaxed) > 0)
+      return HandOverWalk();
+    return !cancel_.load(std::memory_order_relaxed);
   }
 
   void FoundIssue(SweepIssue issue) override {
+    HandOverWalk();
     std::lock_guard<std::mutex> lock(mutex_);
-    const std::uint64_t number = issued_++;
-    Done& done = done_[number];
-    done.path = issue.path;
-    done.result.issue = std::move(issue);
+    const std::uint64_t number = walk_number_++;
+    Slot& slot = SlotFor(number);
+    slot.path = issue.path;
+    slot.scan.issue = std::move(issue);
+    slot.ready = true;
+    issued_ = walk_number_;
     if (number == next_) merge_cv_.notify_one();
   }
 
@@ -147,14 +168,87 @@ class SweepJob::Impl final : public WalkTarget {
   struct Item {
     std::uint64_t number;
     std::string path;
+    FoundKind kind;
   };
-  struct Done {
+  struct Slot {
+    bool ready = false;
     std::string path;
-    FileResult result;
+    FileScan scan;
+  };
+  struct Worker {
+    std::thread thread;
+    // The path being read, for CurrentFile; the mutex keeps it alive while
+    // it is copied, and is taken by the worker only between its batches.
+    mutable std::mutex current_mutex;
+    std::atomic<const std::string*> current{nullptr};
   };
 
+  void StartThreads() {
+    try {
+      walker_ = std::thread([this] { Walk(); });
+    } catch (const std::system_error& e) {
+      throw std::runtime_error(std::string("cannot start the walk's thread (") + e.what() + ")");
+    }
+    // Fewer workers than asked when the system refuses more threads; not
+    // even one is an error.
+    for (const auto& worker : workers_) {
+      try {
+        worker->thread = std::thread([this, w = worker.get()] { Work(*w); });
+      } catch (const std::system_error& e) {
+        if (started_.load() == 0)
+          throw std::runtime_error(std::string("cannot start a worker thread (") + e.what() + ")");
+        break;
+      }
+      started_.fetch_add(1);
+    }
+  }
+
+  // The first failure of the job's own bookkeeping ends the sweep; Run throws it.
+  void Fail(std::exception_ptr failure) {
+    {
+      std::lock_guard<std::mutex> lock(failure_mutex_);
+      if (!failure_) failure_ = std::move(failure);
+    }
+    Cancel();
+  }
+
+  // The slot of a number at or after next_ (mutex held).
+  Slot& SlotFor(std::uint64_t number) {
+    const auto index = static_cast<std::size_t>(number - next_);
+    if (index >= window_.size()) window_.resize(index + 1);
+    return window_[index];
+  }
+
+  // Moves the walk's batch into the queue, waiting for room. False when the
+  // sweep was cancelled.
+  bool HandOverWalk() {
+    if (walk_batch_.empty()) return !cancel_.load();
+    std::unique_lock<std::mutex> lock(mutex_);
+    room_cv_.wait(lock, [this] {
+      return cancel_.load() || (queue_.size() < kMaxQueued && queued_bytes_ < kMaxQueuedBytes);
+    });
+    if (cancel_.load()) return false;
+    for (Item& item : walk_batch_) queue_.push_back(std::move(item));
+    queued_bytes_ += walk_bytes_;
+    issued_ = walk_number_;
+    const bool many = walk_batch_.size() > 1;
+    walk_batch_.clear();
+    walk_bytes_ = 0;
+    lock.unlock();
+    if (many)
+      work_cv_.notify_all();
+    else
+      work_cv_.notify_one();
+    return true;
+  }
+
   void Walk() {
-    WalkInputs(inputs_, *this);
+    try {
+      WalkInputs(inputs_, *this);
+      HandOverWalk();
+    } catch (...) {
+      Fail(std::current_exception());
+    }
     {
       std::lock_guard<std::mutex> lock(mutex_);
       walk_done_ = true;
@@ -164,101 +258,179 @@ class SweepJob::Impl final : public WalkTarget {
     merge_cv_.notify_all();
   }
 
-  // Whether a worker may take the queue's first path now (mutex held).
-  bool MayTake() const {
-    if (queue_.empty()) return false;
-    if (queue_.front().number == next_) return true;
-    return in_work_ + done_.size() < max_files_ && pending_bytes_ < max_bytes_;
+  // How many paths a worker may take now (mutex held): within the caps, a
+  // fair share of the queue, and always the one the merge waits for.
+  std::size_t TakeCount() const {
+    if (queue_.empty()) return 0;
+    const std::size_t held = in_work_ + ready_;
+    std::size_t room = held < max_files_ && pending_bytes_ < max_bytes_ ? max_files_ - held : 0;
+    room = std::min(room, std::max<std::size_t>(1, max_files_ / (2 * threads_)));
+    const std::size_t share = std::max<std::size_t>(1, queue_.size() / threads_);
+    std::size_t take = std::min({room, share, kWorkerBatch, queue_.size()});
+    if (take == 0 && queue_.front().number == next_) take = 1;
+    return take;
   }
 
-  void Work() {
-    AddressScanner scanner;
-    const ReadControl control{&cancel_, &bytes_read_};
+  void Work(Worker& worker) {
+    try {
+      WorkLoop(worker);
+    } catch (...) {
+      Fail(std::current_exception());
+    }
+  }
+
+  void WorkLoop(Worker& worker) {
+    FileScanner scanner;
+    ScanControl control;
+    control.cancel = &cancel_;
+    control.bytes_read = &bytes_read_;
+    control.skip = options_.skip_file;
+    control.content = options_.content;
+    std::vector<Item> batch;
+    std::vector<Slot> done;
+    std::size_t done_bytes = 0;
+
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      work_cv_.wait(
-          lock, [this] { return cancel_.load() || MayTake() || (queue_.empty() && walk_done_); });
+      idle_.fetch_add(1, std::memory_order_relaxed);
+      work_cv_.wait(lock, [this] {
+        return cancel_.load() || TakeCount() > 0 || (queue_.empty() && walk_done_);
+      });
+      idle_.fetch_sub(1, std::memory_order_relaxed);
       if (cancel_.load() || queue_.empty()) break;
-      Item item = std::move(queue_.front());
-      queue_.pop_front();
-      queued_bytes_ -= item.path.size();
-      ++in_work_;
-      reading_.emplace(item.number, item.path);
-      const bool more = MayTake();
-      // The last path of a finished walk: the idle workers may end.
+      const std::size_t take = TakeCount();
+      for (std::size_t i = 0; i < take; ++i) {
+        queued_bytes_ -= queue_.front().path.size();
+        batch.push_back(std::move(queue_.front()));
+        queue_.pop_front();
+      }
+      in_work_ += take;
+      const bool more = TakeCount() > 0;
       const bool last = queue_.empty() && walk_done_;
       lock.unlock();
       room_cv_.notify_one();
       if (last)
-        work_cv_.notify_all();
+        work_cv_.notify_all();  // the idle workers may end
       else if (more)
         work_cv_.notify_one();
 
-      FileResult result = SweepOneFile(item.path, scanner, control);
-      bytes_found_.fetch_add(result.file_size, std::memory_order_relaxed);
-
+      std::size_t handed = 0;  // items of the batch already handed over
+      for (std::size_t i = 0; i < batch.size(); ++i) {
+        Item& item = batch[i];
+        worker.current.store(&item.path);
+        done.emplace_back();
+        Slot& slot = done.back();
+        scanner.Scan(item.path,
+                     item.kind == FoundKind::Regular ? KnownKind::Regular : KnownKind::Unknown,
+                     control, slot.scan);
+        bytes_found_.fetch_add(slot.scan.file_size, std::memory_order_relaxed);
+        if (slot.scan.passed_over) passed_over_.fetch_add(1, std::memory_order_relaxed);
+        done_bytes += slot.scan.MemoryBytes();
+        if (i + 1 < batch.size() &&
+            (done_bytes >= kHandOverBytes || slot.scan.file_size >= kLargeFile)) {
+          HandOver(worker, batch, handed, i + 1, done);
+          handed = i + 1;
+          done_bytes = 0;
+        }
+      }
+      HandOver(worker, batch, handed, batch.size(), done);
+      batch.clear();
+      done_bytes = 0;
       lock.lock();
-      --in_work_;
-      reading_.erase(item.number);
-      if (result.cancelled) continue;
-      pending_bytes_ += result.bytes;
-      done_.emplace(item.number, Done{std::move(item.path), std::move(result)});
-      if (item.number == next_) merge_cv_.notify_one();
     }
   }
 
+  // Files the results of batch[from, to), held in `done`, for the merge.
+  void HandOver(Worker& worker, std::vector<Item>& batch, std::size_t from, std::size_t to,
+                std::vector<Slot>& done) {
+    {
+      // CurrentFile may be copying a path of this batch.
+      std::lock_guard<std::mutex> lock(worker.current_mutex);
+      worker.current.store(nullptr);
+    }
+    bool wake = false;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (std::size_t i = from; i < to; ++i) {
+        --in_work_;
+        Slot& result = done[i - from];
+        if (result.scan.cancelled || cancel_.load()) continue;
+        result.path = std::move(batch[i].path);
+        result.ready = true;
+        pending_bytes_ += result.scan.MemoryBytes();
+        ++ready_;
+        wake = wake || batch[i].number == next_;
+        SlotFor(batch[i].number) = std::move(result);
+      }
+    }
+    done.clear();
+    if (wake) merge_cv_.notify_one();
+  }
+
   void Merge() {
+    std::vector<Slot> ready;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
       merge_cv_.wait(lock, [this] {
-        return cancel_.load() || done_.count(next_) != 0 || (walk_done_ && next_ == issued_);
+        return cancel_.load() || (!window_.empty() && window_.front().ready) ||
+               (walk_done_ && next_ == issued_);
       });
       if (cancel_.load()) return;
-      const auto it = done_.find(next_);
-      if (it == done_.end()) return;  // everything walked is delivered
-      Done done = std::move(it->second);
-      done_.erase(it);
-      pending_bytes_ -= done.result.bytes;
-      ++next_;
+      if (window_.empty() || !window_.front().ready) return;  // everything walked is delivered
+      while (!window_.empty() && window_.front().ready) {
+        Slot& slot = window_.front();
+        pending_bytes_ -= slot.scan.MemoryBytes();
+        ready.push_back(std::move(slot));
+        window_.pop_front();
+        ++next_;
+        --ready_;
+      }
       lock.unlock();
-      work_cv_.notify_one();
-      Deliver(done);
+      work_cv_.notify_all();  // room again, and maybe the path the merge waits for
+      for (Slot& slot : ready) Deliver(slot);
+      ready.clear();
+      sink_.DeliveryPaused();
       lock.lock();
     }
   }
 
   // A file's rows go out whole, even when a cancel arrives meanwhile.
-  void Deliver(const Done& done) {
-    const FileResult& result = done.result;
-    for (const std::string& row : result.rows) sink_.AddResultRow(row, done.path);
-    rows_.fetch_add(result.rows.size(), std::memory_order_relaxed);
-    if (result.swept) {
-      sink_.FileSwept(done.path);
-      files_swept_.fetch_add(1, std::memory_order_relaxed);
-    }
-    if (result.issue) {
-      sink_.ReportIssue(*result.issue);
-      issues_.fetch_add(1, std::memory_order_relaxed);
-    }
+  void Deliver(Slot& slot) {
+    FileScan& scan = slot.scan;
+    std::uint64_t rows = scan.rows.Count();
+    for (const ScannedMember& member : scan.members) rows += member.rows.Count();
+    std::uint64_t issues = scan.issue ? 1 : 0;
+    for (const ScannedMember& member : scan.members) issues += member.issue ? 1 : 0;
+    const bool swept = scan.swept;
+    DeliverFileScan(sink_, slot.path, std::move(scan));
+    rows_.fetch_add(rows, std::memory_order_relaxed);
+    issues_.fetch_add(issues, std::memory_order_relaxed);
+    if (swept) files_swept_.fetch_add(1, std::memory_order_relaxed);
   }
 
   std::vector<SweepInput> inputs_;
   RowSink& sink_;
+  SweepJobOptions options_;
   unsigned threads_ = 1;
-  std::size_t max_files_ = 64;
+  std::size_t max_files_ = 256;
   std::size_t max_bytes_ = 0;
 
+  // The walk's own, on its thread.
+  std::vector<Item> walk_batch_;
+  std::size_t walk_bytes_ = 0;
+  std::uint64_t walk_number_ = 0;
+
   mutable std::mutex mutex_;
-  std::condition_variable work_cv_;   // workers: a path to take
+  std::condition_variable work_cv_;   // workers: paths to take
   std::condition_variable room_cv_;   // the walk: room in the queue
   std::condition_variable merge_cv_;  // the merge: the next result
   std::deque<Item> queue_;
   std::size_t queued_bytes_ = 0;
-  std::map<std::uint64_t, Done> done_;            // results waiting for the merge
-  std::map<std::uint64_t, std::string> reading_;  // paths in work
+  std::deque<Slot> window_;  // results by number from next_ on
+  std::size_t ready_ = 0;    // ready slots in the window
   std::size_t pending_bytes_ = 0;
   std::size_t in_work_ = 0;
-  std::uint64_t issued_ = 0;  // numbers given by the walk
+  std::uint64_t issued_ = 0;  // numbers handed over by the walk
   std::uint64_t next_ = 0;    // the number the merge delivers next
   bool walk_done_ = false;
 
@@ -266,24 +438,28 @@ class SweepJob::Impl final : public WalkTarget {
   std::atomic<bool> ran_{false};
   std::atomic<bool> walk_done_flag_{false};
   std::atomic<bool> finished_{false};
+  std::atomic<unsigned> idle_{0};
+  std::atomic<unsigned> started_{0};
   std::atomic<std::uint64_t> files_found_{0}, bytes_found_{0}, files_swept_{0}, bytes_read_{0},
-      rows_{0}, issues_{0};
+      rows_{0}, issues_{0}, passed_over_{0};
 
   std::thread walker_;
-  std::vector<std::thread> workers_;
+  std::vector<std::unique_ptr<Worker>> workers_;
   std::thread runner_;
+  std::mutex failure_mutex_;
   std::exception_ptr failure_;
 };
 
 SweepJob::SweepJob(std::vector<SweepInput> inputs, RowSink& sink, SweepJobOptions options)
-    : impl_(std::make_unique<Impl>(std::move(inputs), sink, options)) {}
+    : impl_(std::make_unique<Impl>(std::move(inputs), sink, std::move(options))) {}
 SweepJob::~SweepJob() = default;
 void SweepJob::Run() { impl_->Run(); }
 void SweepJob::Start() { impl_->Start(); }
 void SweepJob::Wait() { impl_->Wait(); }
 void SweepJob::Cancel() { impl_->Cancel(); }
 bool SweepJob::IsCancelled() const { return impl_->IsCancelled(); }
-SweepProgress SweepJob::Progress() const { return impl_->Progress(); }
+SweepCounters SweepJob::Counters() const { return impl_->Counters(); }
 std::string SweepJob::CurrentFile() const { return impl_->CurrentFile(); }
+unsigned SweepJob::Threads() const { return impl_->Threads(); }
 
 }  // namespace korvel

@@ -4,11 +4,14 @@
 // order, a file's addresses in the scanner's order.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "find/folder_options.h"
+#include "scan/content_options.h"
 #include "scan/row_sink.h"
+#include "scan/text_file.h"
 
 namespace korvel {
 
@@ -23,16 +26,19 @@ struct SweepJobOptions {
   unsigned threads = 0;                       // workers; 0: one per online CPU
   std::size_t max_pending_files = 0;          // merge window in files; 0: chosen from threads
   std::size_t max_pending_bytes = 64u << 20;  // rows held back for the merge, in bytes
+  std::optional<FileIdentity> skip_file = std::nullopt;  // passed over with an IsOutputFile issue
+  ContentOptions content = {};
 };
 
 // A snapshot of the counters; any thread may take one at any time.
-struct SweepProgress {
+struct SweepCounters {
   std::uint64_t files_found = 0;  // paths the walk has produced so far
   std::uint64_t bytes_found = 0;  // their sizes, where known
   std::uint64_t files_swept = 0;  // files delivered to the sink
   std::uint64_t bytes_read = 0;
-  std::uint64_t rows = 0;    // rows delivered to the sink
-  std::uint64_t issues = 0;  // issues delivered to the sink
+  std::uint64_t rows = 0;         // rows delivered to the sink
+  std::uint64_t issues = 0;       // issues delivered to the sink
+  std::uint64_t passed_over = 0;  // no regular file: devices, FIFOs, sockets, dangling links
   bool walk_done = false;
   bool finished = false;  // the sink will be called no more
 };
@@ -47,11 +53,13 @@ class SweepJob {
 
   // Sweeps everything on the calling thread's watch: the sink is called on
   // this thread only, and Run returns when the sweep has ended or been
-  // cancelled. Call Run or Start once.
+  // cancelled. Call Run or Start once. Throws std::runtime_error when not
+  // even one worker can be started, and whatever failed in the job's own
+  // bookkeeping (std::bad_alloc); files that cannot be read are issues.
   void Run();
   // The same in a thread of the job's own; the sink is called on that thread.
   void Start();
-  // Waits for a started job to end.
+  // Waits for a started job to end; throws what Run would have thrown.
   void Wait();
 
   // From any thread. The job stops within 100 ms, even inside a large file;
@@ -59,10 +67,12 @@ class SweepJob {
   void Cancel();
   bool IsCancelled() const;
 
-  SweepProgress Progress() const;
-  // The path of the file being read (the earliest one in flight); empty when
-  // none. Any thread.
+  SweepCounters Counters() const;
+  // The path of a file being read; empty when none. Any thread.
   std::string CurrentFile() const;
+  // Workers that could be started (fewer than asked when the system refused
+  // more threads); 0 before the start.
+  unsigned Threads() const;
 
  private:
   class Impl;

@@ -6,10 +6,19 @@
 namespace korvel {
 namespace {
 
-constexpr const char* kInvalidFieldsWarning =
-    "The Keywords/Extensions fields contain invalid characters.";
+void Ignore(const char*) {}
 
 }  // namespace
+
+bool FolderFieldsAccepted(const std::string& folder, const FolderOptions& options) {
+  try {
+    FileFinder finder(Ignore, folder.c_str(), options.extensions.c_str(),
+                      options.keywords.c_str());
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
 
 std::vector<std::string>& FoundFiles() {
   static std::vector<std::string> found;

@@ -16,6 +16,11 @@ namespace korvel {
 void SweepFolder(RowSink& sink, const std::string& folder, const FolderOptions& options,
                  SweepHooks& hooks = NoSweepHooks());
 
+// Whether a folder sweep of `folder` with these fields may start: the finder
+// takes the folder and both texts. Asked before any walking, so that the
+// refusal is known at once.
+bool FolderFieldsAccepted(const std::string& folder, const FolderOptions& options);
+
 // The finder's handler: appends the path to the found-files list.
 void AddFoundFile(const char* path);
 std::vector<std::string>& FoundFiles();

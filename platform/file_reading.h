@@ -3,6 +3,7 @@
 // on every platform: the status of a path or of an opened file, an open that
 // never blocks on a FIFO or device, bounded reads.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace korvel::file_reading {
@@ -10,6 +11,8 @@ namespace korvel::file_reading {
 struct FileStatus {
   bool regular = false;
   long long size = 0;
+  std::uint64_t device = 0;  // with `inode`, tells one file whatever its path
+  std::uint64_t inode = 0;
 };
 
 // The status of what the path leads to; false with errno set when there is

@@ -27,6 +27,8 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 void Fill(const struct stat& st, FileStatus& status) {
   status.regular = S_ISREG(st.st_mode);
   status.size = static_cast<long long>(st.st_size);
+  status.device = static_cast<std::uint64_t>(st.st_dev);
+  status.inode = static_cast<std::uint64_t>(st.st_ino);
 }
 
 }  // namespace

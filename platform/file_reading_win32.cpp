@@ -7,6 +7,7 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <windows.h>
 
 namespace korvel::file_reading {
 namespace {
@@ -32,6 +33,14 @@ bool QueryStatus(int fd, FileStatus& status) {
   struct _stat64 st;
   if (_fstat64(fd, &st) != 0) return false;
   Fill(st, status);
+  // The C runtime has no file numbers; the volume and the file index tell
+  // one file whatever its path.
+  BY_HANDLE_FILE_INFORMATION info;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  if (handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info)) {
+    status.device = info.dwVolumeSerialNumber;
+    status.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  }
   return true;
 }
 int OpenForReading(const char* path) { return _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT); }

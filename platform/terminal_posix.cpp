@@ -11,7 +11,9 @@ bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 bool IsLive(std::FILE* stream) {
   struct stat st {};
   if (fstat(fileno(stream), &st) != 0) return false;
-  return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode);
+  // A device other than a terminal (/dev/null) waits for nobody.
+  return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) ||
+         (S_ISCHR(st.st_mode) && isatty(fileno(stream)) == 1);
 }
 
 bool ReaderGone(std::FILE* stream) {

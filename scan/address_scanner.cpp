@@ -51,6 +51,17 @@ void AddressScanner::ScanText(std::string text, bool append) {
   }
 }
 
+void AddressScanner::ScanView(std::string_view text, bool append) {
+  if (!append) Clear();
+  const std::size_t before = addresses_.size();
+  try {
+    ExtractAddresses(text);
+  } catch (...) {
+    RollBack(before);
+    throw;
+  }
+}
+
 const std::vector<std::string>& AddressScanner::Addresses() const { return addresses_; }
 
 std::vector<std::string> AddressScanner::TakeAddresses() {
@@ -75,7 +86,7 @@ void AddressScanner::RollBack(std::size_t count) noexcept {
   index_->Rebuild(addresses_, count);
 }
 
-void AddressScanner::ExtractAddresses(std::string& text) {
+void AddressScanner::ExtractAddresses(std::string_view text) {
   // Trimmed in place of copying: the passes only read the text.
   const std::string_view trimmed = Trimmed(text);
   if (trimmed.empty()) return;

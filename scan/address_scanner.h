@@ -36,6 +36,8 @@ class AddressScanner {
   // A missing, unreadable or non-regular file adds nothing.
   void ScanFile(const std::string& path, bool append);
   void ScanText(std::string text, bool append);
+  // ScanText on a text the caller keeps: it is only read, never copied.
+  void ScanView(std::string_view text, bool append);
 
   const std::vector<std::string>& Addresses() const;
   // Hands the list over and leaves the scanner empty.
@@ -53,7 +55,7 @@ class AddressScanner {
   // Runs the four passes over `text`, leaving out the blanks at its ends. The
   // text is only read, never changed: case is ignored in comparing and the
   // taken stretches are marked in a bitmap, not blanked in the text.
-  void ExtractAddresses(std::string& text);
+  void ExtractAddresses(std::string_view text);
   void AddAddress(std::string_view candidate);
   // Forgets every address from position `count` on, after a failed scan.
   void RollBack(std::size_t count) noexcept;

@@ -13,6 +13,9 @@ class ByteSource {
   // -1 on a failure (then Error() tells the system's error number).
   virtual long long Read(char* buffer, std::size_t count) = 0;
   virtual int Error() const { return 0; }
+  // True for a regular file, whose read comes short only at its end; a pipe
+  // or a decompressor may give less at any time.
+  virtual bool ShortReadIsEnd() const { return false; }
 };
 
 }  // namespace korvel

@@ -16,6 +16,8 @@ enum class SweepProblem {
   CannotRead,
   TooLarge,  // the content does not fit in memory
   PathTooLong,
+  ChangedWhileRead,  // the file grew while it was read: the rows are of its first part
+  IsOutputFile,      // the sweep's own output, passed over
 };
 
 struct SweepIssue {
@@ -39,6 +41,9 @@ class RowSink {
   virtual void FileSwept(std::string_view /*location*/) {}
   // Something that could not be swept, in the place its rows would have had.
   virtual void ReportIssue(const SweepIssue& /*issue*/) {}
+  // The sweep has handed over all it has for now and waits for more: the
+  // moment to show or write what came, once for many files.
+  virtual void DeliveryPaused() {}
 };
 
 }  // namespace korvel

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -12,34 +11,16 @@
 namespace korvel {
 namespace {
 
-// Growth step when a file turns out longer than its size said (a file that
-// grows while being read, or one that reports no size).
-constexpr std::size_t kGrowth = std::size_t{64} << 10;
-
 using namespace file_reading;
 
-// The most one uncancellable read asks for (ReadSome takes no more at once).
-constexpr std::size_t kMaxRead = std::size_t{1} << 30;
+// Growth step when a source turns out longer than its size said.
+constexpr std::size_t kGrowth = std::size_t{64} << 10;
 
 // A file that reports no size (as those of /proc and /sys do) and yet gives
 // more than this is endless for all practical purposes (/proc/self/pagemap).
 constexpr std::size_t kUnsizedLimit = std::size_t{256} << 20;
-// Chunk of a read that can be cancelled: short enough to answer at once.
-constexpr std::size_t kCancellableRead = std::size_t{4} << 20;
-
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) CloseFile(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+// One read at most: short enough that a cancel is seen at once.
+constexpr std::size_t kReadStep = std::size_t{4} << 20;
 
 bool HasNul(const std::string& path) { return path.find('\0') != std::string::npos; }
 
@@ -47,90 +28,123 @@ bool HasNul(const std::string& path) { return path.find('\0') != std::string::np
 // looping link, or a path through a file.
 bool IsNothingThere(int error) { return error == ENOENT || error == ENOTDIR || error == ELOOP; }
 
-// Reads to the end of the file. A read error ends the content like the end
-// of the file does: what was read until then is kept, and the error is
-// returned (0 at the end of the file, -1 when cancelled).
-int ReadAll(int fd, std::size_t size_hint, std::string& text, const ReadControl& control) {
-  // One byte more than the file's size: room for the final LF, and a way to
-  // notice a file that grew.
-  // Reserved, then filled a step at a time: no pass over the whole buffer
-  // before the first read, so a cancel is seen at once also in a huge file.
-  text.reserve(size_hint + 1);
-  const std::size_t step = control.cancel != nullptr ? kCancellableRead : kMaxRead;
-  std::size_t got = 0;
-  int error = 0;
-  for (;;) {
-    if (control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed)) {
-      error = -1;
-      break;
-    }
-    if (got == text.size()) {
-      if (got < text.capacity()) {
-        text.resize(std::min(text.capacity(), got + step));
-      } else {
-        if (size_hint == 0 && got > kUnsizedLimit) throw std::bad_alloc();
-        text.resize(got + std::max(got / 2, kGrowth));
-      }
-    }
-    const long long n = ReadSome(fd, &text[got], std::min(step, text.size() - got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) error = errno;
-    if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
-    if (control.bytes_read != nullptr)
-      control.bytes_read->fetch_add(static_cast<std::uint64_t>(n), std::memory_order_relaxed);
-  }
-  text.resize(got);
-  return error;
-}
+// How far past its size at the open a file is read: a log written while it
+// is swept is not chased for ever.
+std::size_t GrowthMargin(std::size_t size) { return std::max(size / 4, std::size_t{1} << 20); }
 
 }  // namespace
 
-bool ReadTextFile(const std::string& path, std::string& text) {
-  const ReadStatus status = ReadTextFileReporting(path, text).status;
-  return status == ReadStatus::Read || status == ReadStatus::CannotRead;
+TextFile::~TextFile() {
+  if (fd_ >= 0) CloseFile(fd_);
 }
 
-ReadReport ReadTextFileReporting(const std::string& path, std::string& text,
-                                 const ReadControl& control) {
-  text.clear();
-  if (HasNul(path)) return {ReadStatus::NotRegular, 0};
+OpenStatus TextFile::Open(const std::string& path, KnownKind known) {
+  if (HasNul(path)) return OpenStatus::NotRegular;
   FileStatus st;
-  int fd = -1;
-  const auto failed = [&path, &st, &fd](int error) -> ReadReport {
+  const auto failed = [&](int error) {
+    error_ = error;
     if (error == ENAMETOOLONG) {
-      fd = OpenLongPath(path, st, error);
-      if (fd >= 0) return {ReadStatus::Read, 0};
-      if (error == EISDIR) return {ReadStatus::NotRegular, 0};
+      fd_ = OpenLongPath(path, st, error_);
+      if (fd_ >= 0) return OpenStatus::Opened;
+      if (error_ == EISDIR) return OpenStatus::NotRegular;
     }
-    if (IsNothingThere(error)) return {ReadStatus::NotRegular, 0};
-    if (error == ENAMETOOLONG) return {ReadStatus::PathTooLong, error};
-    return {ReadStatus::CannotOpen, error};
+    if (IsNothingThere(error_))
+      return known == KnownKind::Regular ? OpenStatus::Vanished : OpenStatus::NotRegular;
+    if (error_ == ENAMETOOLONG) return OpenStatus::PathTooLong;
+    return OpenStatus::CannotOpen;
   };
-  if (!QueryStatus(path.c_str(), st)) {
-    const ReadReport report = failed(errno);
-    if (fd < 0) return report;
-  } else if (!st.regular) {
-    return {ReadStatus::NotRegular, 0};
-  } else {
-    fd = OpenForReading(path.c_str());
-    if (fd < 0) {
-      const ReadReport report = failed(errno);
-      if (fd < 0) return report;
+  if (known == KnownKind::Unknown) {
+    if (!QueryStatus(path.c_str(), st)) {
+      if (const OpenStatus status = failed(errno); status != OpenStatus::Opened) return status;
+    } else if (!st.regular) {
+      return OpenStatus::NotRegular;
     }
   }
-  FileHandle file(fd);
-  if (!QueryStatus(file.get(), st)) return {ReadStatus::CannotOpen, errno};
-  if (!st.regular) return {ReadStatus::NotRegular, 0};
-  if (st.size < 0) return {ReadStatus::CannotRead, EINVAL};
-  const auto size = static_cast<std::uintmax_t>(st.size);
+  if (fd_ < 0) {
+    fd_ = OpenForReading(path.c_str());
+    if (fd_ < 0) {
+      if (const OpenStatus status = failed(errno); status != OpenStatus::Opened) return status;
+    }
+  }
+  // The one status query of a walked file: on the open file, so that what was
+  // opened is what is read.
+  if (!QueryStatus(fd_, st)) {
+    error_ = errno;
+    return OpenStatus::CannotOpen;
+  }
+  if (!st.regular) return OpenStatus::NotRegular;
+  if (st.size < 0) {
+    error_ = EINVAL;
+    return OpenStatus::CannotOpen;
+  }
+  size_ = static_cast<std::uint64_t>(st.size);
+  identity_ = FileIdentity{st.device, st.inode};
+  return OpenStatus::Opened;
+}
+
+long long TextFile::Read(char* buffer, std::size_t count) {
+  for (;;) {
+    const long long n = ReadSome(fd_, buffer, count);
+    if (n >= 0) return n;
+    if (errno == EINTR) continue;
+    error_ = errno;
+    return -1;
+  }
+}
+
+TextRead ReadText(ByteSource& source, std::uint64_t size, std::string& text,
+                  const TextReadControl& control) {
   // A file larger than memory can address cannot be held at all.
-  if (size >= std::numeric_limits<std::size_t>::max() / 2) throw std::bad_alloc();
-  const int error = ReadAll(file.get(), static_cast<std::size_t>(size), text, control);
-  if (error < 0) return {ReadStatus::Cancelled, 0, size};
+  if (size >= std::numeric_limits<std::size_t>::max() / 4) throw std::bad_alloc();
+  const auto announced = static_cast<std::size_t>(size);
+  const std::size_t limit = announced == 0 ? kUnsizedLimit : announced + GrowthMargin(announced);
+  TextRead result;
+  // One byte more than the size: room for the final LF, and a way to notice
+  // a file that grew. The storage of the last file is reused as it stands;
+  // only new room is written before the read fills it.
+  const std::size_t cap = limit + 1;
+  std::size_t got = 0;
+  text.resize(std::max(text.size(), std::min(announced + 1, cap)));
+  for (;;) {
+    if (control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed)) {
+      result.end = TextReadEnd::Cancelled;
+      break;
+    }
+    if (got >= cap) {
+      if (announced == 0) throw std::bad_alloc();
+      got = limit;
+      result.end = TextReadEnd::Grew;
+      break;
+    }
+    if (got == text.size()) text.resize(std::min(cap, got + std::max(got / 2, kGrowth)));
+    const std::size_t want = std::min({kReadStep, text.size() - got, cap - got});
+    const long long n = source.Read(&text[got], want);
+    if (n < 0) {
+      result.end = TextReadEnd::Failed;
+      result.error = source.Error();
+      break;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+    if (control.bytes_read != nullptr)
+      control.bytes_read->fetch_add(static_cast<std::uint64_t>(n), std::memory_order_relaxed);
+    // A regular file's read comes short only at its end: all that its size
+    // promised is here, so no further read is needed to learn of the end.
+    if (source.ShortReadIsEnd() && announced != 0 && got >= announced &&
+        static_cast<std::size_t>(n) < want)
+      break;
+  }
+  text.resize(got);
   ConvertToText(text);
-  if (error > 0) return {ReadStatus::CannotRead, error, size};
-  return {ReadStatus::Read, 0, size};
+  return result;
+}
+
+bool ReadTextFile(const std::string& path, std::string& text) {
+  text.clear();
+  TextFile file;
+  if (file.Open(path, KnownKind::Unknown) != OpenStatus::Opened) return false;
+  ReadText(file, file.Size(), text);
+  return true;
 }
 
 void ConvertToText(std::string& bytes) {

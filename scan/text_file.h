@@ -1,49 +1,94 @@
 #pragma once
 // Reading a file as text, the same way on every platform: each CR LF arrives
 // as LF, the first 0x1A (Ctrl+Z) ends the content, a lone CR and NUL arrive
-// unchanged, and a last line without a line end gets one.
+// unchanged, and a last line without a line end gets one. This is the one
+// door to a file's bytes: the one-thread sweep, the parallel sweep and the
+// scanner's ScanFile all come through it.
 #include <atomic>
 #include <cstdint>
 #include <string>
 
+#include "scan/byte_source.h"
+
 namespace korvel {
 
-// Replaces `text` by the text content of the regular file at `path`. Returns
-// false, with `text` empty, when the path names no regular file or the file
-// cannot be opened; never blocks on a FIFO, a device or a file such as
-// /proc/kmsg whose read would wait. A file that fails while being read gives
-// what was read up to the failure. Throws std::bad_alloc when the content
-// does not fit in memory.
-bool ReadTextFile(const std::string& path, std::string& text);
+// What the caller already knows of a path: a walk tells a regular file by its
+// folder entry, so the status query before the open can be left out.
+enum class KnownKind { Unknown, Regular };
 
-// How a read ended, for callers that report what could not be read.
-enum class ReadStatus {
-  Read,
+// A file by its device and number, to pass over one file whatever its path.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+enum class OpenStatus {
+  Opened,
   NotRegular,  // nothing there, or no regular file: passed over silently
+  Vanished,    // a file the walk saw is gone
   CannotOpen,
-  CannotRead,  // `text` holds what was read before the failure
   PathTooLong,
+};
+
+// An open regular file, read from the start. Never blocks on a FIFO, a
+// device or a file such as /proc/kmsg whose read would wait.
+class TextFile final : public ByteSource {
+ public:
+  TextFile() = default;
+  ~TextFile() override;
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+
+  // With `known` Unknown the path's status is asked first, so that nothing
+  // but a regular file is ever opened; with Regular the status of the open
+  // file decides. Error() tells the reason of a failure.
+  OpenStatus Open(const std::string& path, KnownKind known);
+  long long Read(char* buffer, std::size_t count) override;
+  int Error() const override { return error_; }
+  bool ShortReadIsEnd() const override { return true; }
+
+  std::uint64_t Size() const { return size_; }
+  FileIdentity Identity() const { return identity_; }
+
+ private:
+  int fd_ = -1;
+  int error_ = 0;
+  std::uint64_t size_ = 0;
+  FileIdentity identity_;
+};
+
+struct TextReadControl {
+  const std::atomic<bool>* cancel = nullptr;         // polled between reads
+  std::atomic<std::uint64_t>* bytes_read = nullptr;  // counts bytes as they arrive
+};
+
+enum class TextReadEnd {
+  End,
+  Failed,     // a read failed: `text` holds what came before, `error` why
+  Grew,       // the file grew past its size at the open and a margin; read that far
   Cancelled,  // `text` is incomplete
 };
 
-struct ReadReport {
-  ReadStatus status = ReadStatus::Read;
-  int error = 0;           // errno of the failure
-  std::uint64_t size = 0;  // the size the system reported for the opened file
+struct TextRead {
+  TextReadEnd end = TextReadEnd::End;
+  int error = 0;
 };
 
-// What a sweep engine hands a read: a flag polled between chunks, and a
-// counter of the bytes as they arrive. Both may be null.
-struct ReadControl {
-  const std::atomic<bool>* cancel = nullptr;
-  std::atomic<std::uint64_t>* bytes_read = nullptr;
-};
+// Reads `source` to its end into `text` (replaced; its storage is reused) and
+// turns it into text content. `size` is the size the source announced (0:
+// unknown); a source that gives more than a margin past it is cut there. An
+// unsized source that gives more than 256 MiB throws std::bad_alloc, as does
+// content that does not fit in memory.
+TextRead ReadText(ByteSource& source, std::uint64_t size, std::string& text,
+                  const TextReadControl& control = {});
 
-// ReadTextFile with the reason of a failure. Paths longer than the system
-// takes in one piece are opened folder by folder where the system allows.
-// Throws std::bad_alloc as ReadTextFile does.
-ReadReport ReadTextFileReporting(const std::string& path, std::string& text,
-                                 const ReadControl& control = {});
+// Replaces `text` by the text content of the regular file at `path`. Returns
+// false, with `text` empty, when the path names no regular file or the file
+// cannot be opened. A file that fails while being read gives what was read up
+// to the failure. Throws std::bad_alloc when the content does not fit in
+// memory.
+bool ReadTextFile(const std::string& path, std::string& text);
 
 // Turns raw file bytes into text content in place (see above). An empty
 // result stays empty; otherwise the result ends in LF.

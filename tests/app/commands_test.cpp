@@ -213,7 +213,7 @@ class ScriptedEngine {
     void Start() override { ++engine.starts; }
     void Cancel() override { engine.cancelled = engine.progress.finished = true; }
     void Wait() override {}
-    SweepProgress Progress() const override { return engine.progress; }
+    SweepCounters Counters() const override { return engine.progress; }
     std::string CurrentFile() const override { return "/now/being/read.txt"; }
     ScriptedEngine& engine;
   };
@@ -227,7 +227,7 @@ class ScriptedEngine {
 
   RowSink* sink = nullptr;
   std::vector<SweepInput> inputs;
-  SweepProgress progress{.files_found = 3};
+  SweepCounters progress{.files_found = 3};
   int starts = 0;
   bool cancelled = false;
 };

@@ -25,6 +25,14 @@
 namespace korvel {
 namespace {
 
+SweepJobOptions Caps(unsigned threads, std::size_t files, std::size_t bytes) {
+  SweepJobOptions options;
+  options.threads = threads;
+  options.max_pending_files = files;
+  options.max_pending_bytes = bytes;
+  return options;
+}
+
 using testing::TempTree;
 using Strings = std::vector<std::string>;
 
@@ -97,8 +105,8 @@ Strings SweepRows(const std::vector<SweepInput>& inputs, const SweepJobOptions& 
   RecordingSink sink;
   SweepJob job(inputs, sink, options);
   job.Run();
-  EXPECT_TRUE(job.Progress().finished);
-  EXPECT_EQ(job.Progress().rows + job.Progress().issues, sink.rows.size());
+  EXPECT_TRUE(job.Counters().finished);
+  EXPECT_EQ(job.Counters().rows + job.Counters().issues, sink.rows.size());
   return sink.rows;
 }
 
@@ -142,9 +150,9 @@ TEST(SweepJob, RowsComeInTheOrderOfTheOneThreadSweepForAnyThreadCount) {
         with_issue.begin() + static_cast<long>(before_refused),
         "issue " + std::to_string(static_cast<int>(SweepProblem::FieldsRefused)) + " " + folder);
     for (unsigned threads : {1u, 2u, 3u, 8u}) {
-      EXPECT_EQ(SweepRows(inputs, {threads, 0, 64u << 20}), with_issue) << seed << " " << threads;
+      EXPECT_EQ(SweepRows(inputs, Caps(threads, 0, 64u << 20)), with_issue) << seed << " " << threads;
       // Caps far below one file: only the file the merge waits for is taken.
-      EXPECT_EQ(SweepRows(inputs, {threads, 1, 1}), with_issue) << seed << " " << threads;
+      EXPECT_EQ(SweepRows(inputs, Caps(threads, 1, 1)), with_issue) << seed << " " << threads;
     }
   }
 }
@@ -155,9 +163,9 @@ TEST(SweepJob, ProgressCountsWhatWasDeliveredAndCancelLeavesNoThread) {
     tree.File("many/" + std::to_string(1000 + i) + ".txt",
               "www.x" + std::to_string(i) + ".example");
   RecordingSink sink;
-  SweepJob job({{SweepInput::Kind::Folder, tree.Path("many/"), {}}}, sink, {2, 0, 64u << 20});
+  SweepJob job({{SweepInput::Kind::Folder, tree.Path("many/"), {}}}, sink, Caps(2, 0, 64u << 20));
   job.Run();
-  const SweepProgress p = job.Progress();
+  const SweepCounters p = job.Counters();
   EXPECT_EQ(p.files_found, 200u);
   EXPECT_EQ(p.files_swept, 200u);
   EXPECT_EQ(sink.swept.size(), 200u);
@@ -168,7 +176,7 @@ TEST(SweepJob, ProgressCountsWhatWasDeliveredAndCancelLeavesNoThread) {
   // Cancelled before it starts: nothing reaches the sink, and Wait returns.
   RecordingSink nothing;
   SweepJob cancelled({{SweepInput::Kind::Folder, tree.Path("many/"), {}}}, nothing,
-                     {3, 0, 64u << 20});
+                     Caps(3, 0, 64u << 20));
   cancelled.Cancel();
   cancelled.Start();
   cancelled.Wait();
@@ -200,16 +208,16 @@ TEST(SweepJob, CancelInsideALargeFileEndsWellWithinBound) {
     ASSERT_EQ(truncate(big.c_str(), std::int64_t{1} << 30), 0);  // sparse: reads as NUL bytes
   }
   RecordingSink sink;
-  SweepJob job({{SweepInput::Kind::File, big, {}}}, sink, {2, 0, 64u << 20});
+  SweepJob job({{SweepInput::Kind::File, big, {}}}, sink, Caps(2, 0, 64u << 20));
   job.Start();
-  while (job.Progress().bytes_read == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  while (job.Counters().bytes_read == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(job.CurrentFile(), big);
   const auto start = std::chrono::steady_clock::now();
   job.Cancel();
   job.Wait();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_TRUE(sink.rows.empty());
-  EXPECT_LT(job.Progress().bytes_read, std::uint64_t{1} << 30);
+  EXPECT_LT(job.Counters().bytes_read, std::uint64_t{1} << 30);
 }
 
 // Makes `levels` nested folders of 200-byte names below `root`, through
@@ -255,7 +263,7 @@ TEST(SweepJob, ATreeDeeperThanPathMaxIsWalkedAndRead) {
   RecordingSink sink;
   SweepJob job({{SweepInput::Kind::Folder, tree.Path("deep/"), {}},
                 {SweepInput::Kind::File, bottom + "deep.txt", {}}},
-               sink, {2, 0, 64u << 20});
+               sink, Caps(2, 0, 64u << 20));
   job.Run();
   EXPECT_EQ(sink.rows, (Strings{"http://deep.example/ | " + bottom + "deep.txt",
                                 "http://deep.example/ | " + bottom + "deep.txt"}));
@@ -269,16 +277,16 @@ TEST(SweepJob, ProcFilesNeverHang) {
   std::vector<SweepInput> inputs{{SweepInput::Kind::Folder, "/proc/self/", {"", "", true}}};
   if (access("/proc/kmsg", F_OK) == 0) inputs.push_back({SweepInput::Kind::File, "/proc/kmsg", {}});
   RecordingSink sink;
-  SweepJob job(inputs, sink, {2, 0, 64u << 20});
+  SweepJob job(inputs, sink, Caps(2, 0, 64u << 20));
   job.Start();
   const auto start = std::chrono::steady_clock::now();
-  while (!job.Progress().finished &&
+  while (!job.Counters().finished &&
          std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_TRUE(job.Progress().finished) << "stuck in " << job.CurrentFile();
+  EXPECT_TRUE(job.Counters().finished) << "stuck in " << job.CurrentFile();
   job.Cancel();
   job.Wait();
-  EXPECT_GT(job.Progress().files_swept, 0u);
+  EXPECT_GT(job.Counters().files_swept, 0u);
 }
 
 #endif  // _WIN32
