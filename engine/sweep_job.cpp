@@ -145,7 +145,9 @@ class SweepJob::Impl final : public WalkTarget {
     walk_bytes_ += path.size();
     walk_batch_.push_back(Item{walk_number_++, std::move(path), kind});
     files_found_.fetch_add(1, std::memory_order_relaxed);
-    if (walk_batch_.size() >= kWalkBatch || idle_.load(std::memory_order_relaxed) > 0)
+    // Sooner than a whole batch only for a worker that has nothing to do.
+    if (walk_batch_.size() >= kWalkBatch ||
+        (idle_.load(std::memory_order_relaxed) > 0 && queued_.load(std::memory_order_relaxed) == 0))
       return HandOverWalk();
     return !cancel_.load(std::memory_order_relaxed);
   }
@@ -229,6 +231,7 @@ class SweepJob::Impl final : public WalkTarget {
     });
     if (cancel_.load()) return false;
     for (Item& item : walk_batch_) queue_.push_back(std::move(item));
+    queued_.store(queue_.size(), std::memory_order_relaxed);
     queued_bytes_ += walk_bytes_;
     issued_ = walk_number_;
     const bool many = walk_batch_.size() > 1;
@@ -292,11 +295,14 @@ class SweepJob::Impl final : public WalkTarget {
 
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      idle_.fetch_add(1, std::memory_order_relaxed);
-      work_cv_.wait(lock, [this] {
+      const auto may_go = [this] {
         return cancel_.load() || TakeCount() > 0 || (queue_.empty() && walk_done_);
-      });
-      idle_.fetch_sub(1, std::memory_order_relaxed);
+      };
+      if (!may_go()) {
+        idle_.fetch_add(1, std::memory_order_relaxed);
+        work_cv_.wait(lock, may_go);
+        idle_.fetch_sub(1, std::memory_order_relaxed);
+      }
       if (cancel_.load() || queue_.empty()) break;
       const std::size_t take = TakeCount();
       for (std::size_t i = 0; i < take; ++i) {
@@ -304,6 +310,7 @@ class SweepJob::Impl final : public WalkTarget {
         batch.push_back(std::move(queue_.front()));
         queue_.pop_front();
       }
+      queued_.store(queue_.size(), std::memory_order_relaxed);
       in_work_ += take;
       const bool more = TakeCount() > 0;
       const bool last = queue_.empty() && walk_done_;
@@ -385,8 +392,10 @@ class SweepJob::Impl final : public WalkTarget {
         ++next_;
         --ready_;
       }
+      // Room again for workers held back by the caps.
+      const bool waiting_work = !queue_.empty();
       lock.unlock();
-      work_cv_.notify_all();  // room again, and maybe the path the merge waits for
+      if (waiting_work) work_cv_.notify_all();
       for (Slot& slot : ready) Deliver(slot);
       ready.clear();
       sink_.DeliveryPaused();
@@ -438,7 +447,8 @@ class SweepJob::Impl final : public WalkTarget {
   std::atomic<bool> ran_{false};
   std::atomic<bool> walk_done_flag_{false};
   std::atomic<bool> finished_{false};
-  std::atomic<unsigned> idle_{0};
+  std::atomic<unsigned> idle_{0};       // workers waiting for paths
+  std::atomic<std::size_t> queued_{0};  // the queue's length, read without the lock
   std::atomic<unsigned> started_{0};
   std::atomic<std::uint64_t> files_found_{0}, bytes_found_{0}, files_swept_{0}, bytes_read_{0},
       rows_{0}, issues_{0}, passed_over_{0};

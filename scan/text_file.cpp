@@ -100,11 +100,18 @@ TextRead ReadText(ByteSource& source, std::uint64_t size, std::string& text,
   const std::size_t limit = announced == 0 ? kUnsizedLimit : announced + GrowthMargin(announced);
   TextRead result;
   // One byte more than the size: room for the final LF, and a way to notice
-  // a file that grew. The storage of the last file is reused as it stands;
-  // only new room is written before the read fills it.
+  // a file that grew. The storage of the last file is reused as it stands.
   const std::size_t cap = limit + 1;
   std::size_t got = 0;
-  text.resize(std::max(text.size(), std::min(announced + 1, cap)));
+  // Reserved, then filled a step at a time: no pass over a huge buffer
+  // before the first read, so a cancel is seen at once.
+  if (text.capacity() < std::min(announced + 1, cap)) {
+    text.clear();
+    text.reserve(std::min(announced + 1, cap));
+  }
+  // Room for the whole of a small file at once, so that one read takes it.
+  const std::size_t first = std::min({announced + 1, cap, std::max(text.size(), kReadStep)});
+  if (text.size() < first) text.resize(first);
   for (;;) {
     if (control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed)) {
       result.end = TextReadEnd::Cancelled;
@@ -116,7 +123,12 @@ TextRead ReadText(ByteSource& source, std::uint64_t size, std::string& text,
       result.end = TextReadEnd::Grew;
       break;
     }
-    if (got == text.size()) text.resize(std::min(cap, got + std::max(got / 2, kGrowth)));
+    if (got == text.size()) {
+      const std::size_t room =
+          got < text.capacity() ? std::min(text.capacity(), got + kReadStep)
+                                : got + std::max(got / 2, kGrowth);
+      text.resize(std::min(cap, room));
+    }
     const std::size_t want = std::min({kReadStep, text.size() - got, cap - got});
     const long long n = source.Read(&text[got], want);
     if (n < 0) {
