@@ -13,6 +13,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -287,6 +288,31 @@ TEST(SweepJob, ProcFilesNeverHang) {
   job.Cancel();
   job.Wait();
   EXPECT_GT(job.Counters().files_swept, 0u);
+}
+
+TEST(SweepJob, TheOutputFileAndWhatIsNoFileArePassedOverAndCounted) {
+  TempTree tree;
+  tree.File("d/a.txt", "www.a.example");
+  const std::string out = tree.File("d/b.tsv", "www.b.example");
+  tree.File("d/c.txt", "www.c.example");
+  ASSERT_EQ(mkfifo(tree.Path("d/fifo").c_str(), 0600), 0);
+  struct stat st {};
+  ASSERT_EQ(stat(out.c_str(), &st), 0);
+  for (unsigned threads : {1u, 2u}) {
+    SweepJobOptions options = Caps(threads, 0, 64u << 20);
+    options.skip_file = FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                                     static_cast<std::uint64_t>(st.st_ino)};
+    RecordingSink sink;
+    SweepJob job({{SweepInput::Kind::Folder, tree.Path("d/"), {}}}, sink, options);
+    job.Run();
+    EXPECT_EQ(sink.rows,
+              (Strings{"www.a.example | " + tree.Path("d/a.txt"),
+                       "issue " + std::to_string(static_cast<int>(SweepProblem::IsOutputFile)) +
+                           " " + out,
+                       "www.c.example | " + tree.Path("d/c.txt")}));
+    EXPECT_EQ(job.Counters().passed_over, 1u) << "the FIFO";
+    EXPECT_EQ(job.Counters().files_swept, 2u);
+  }
 }
 
 #endif  // _WIN32

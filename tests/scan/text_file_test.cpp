@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -143,4 +145,42 @@ TEST(ScanFile, AppendKeepsTheListAndSkipsWhatItHolds) {
   EXPECT_EQ(scanner.Count(), 3u);
   scanner.ScanFile(folder.Path("missing"), false);
   EXPECT_TRUE(scanner.IsEmpty());
+}
+
+namespace {
+
+// A source that gives `content` at most `step` bytes a read, announcing
+// `announced` as its size.
+class Trickle final : public ByteSource {
+ public:
+  Trickle(std::string content, std::size_t step) : content_(std::move(content)), step_(step) {}
+  long long Read(char* buffer, std::size_t count) override {
+    const std::size_t n = std::min({count, step_, content_.size() - at_});
+    content_.copy(buffer, n, at_);
+    at_ += n;
+    return static_cast<long long>(n);
+  }
+
+ private:
+  std::string content_;
+  std::size_t step_, at_ = 0;
+};
+
+}  // namespace
+
+TEST(ReadText, ShortReadsOfAStreamDoNotEndItAndAGrowingFileIsCut) {
+  std::string text = "left over from the last file";
+  Trickle trickle("one\r\ntwo\r\nthree", 3);
+  EXPECT_EQ(ReadText(trickle, 15, text).end, TextReadEnd::End);
+  EXPECT_EQ(text, "one\ntwo\nthree\n") << "a stream's short read is not its end";
+
+  // Announced as 10 bytes, it gives 8 MiB: read up to a margin, then cut.
+  Trickle growing(std::string(8u << 20, 'x'), 1u << 20);
+  EXPECT_EQ(ReadText(growing, 10, text).end, TextReadEnd::Grew);
+  EXPECT_GE(text.size(), 10u);
+  EXPECT_LT(text.size(), std::size_t{4} << 20);
+
+  std::atomic<bool> cancel{true};
+  Trickle cancelled("www.a.org", 100);
+  EXPECT_EQ(ReadText(cancelled, 9, text, {&cancel, nullptr}).end, TextReadEnd::Cancelled);
 }
