@@ -40,16 +40,7 @@ void AddressScanner::ScanFile(const std::string& path, bool append) {
   }
 }
 
-void AddressScanner::ScanText(std::string text, bool append) {
-  if (!append) Clear();
-  const std::size_t before = addresses_.size();
-  try {
-    ExtractAddresses(text);
-  } catch (...) {
-    RollBack(before);
-    throw;
-  }
-}
+void AddressScanner::ScanText(std::string text, bool append) { ScanView(text, append); }
 
 void AddressScanner::ScanView(std::string_view text, bool append) {
   if (!append) Clear();
