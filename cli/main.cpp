@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <map>
 #include <string>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "cli/progress_line.h"
 #include "cli/row_writer.h"
 #include "engine/sweep_job.h"
+#include "find/file_finder.h"
 #include "platform/atomic_file.h"
 #include "platform/file_status.h"
 #include "platform/path.h"
@@ -64,6 +66,37 @@ Examples:
   find . -name '*.eml' -print0 | korvel-sweep -0 --files-from - -j 4
 )";
 
+// The engine's means to pass over the output file and to count what it
+// passes over, used where the engine has them.
+template <typename Options>
+void SkipFile(Options& options, const FileIdentity& identity) {
+  if constexpr (requires { options.skip_file = identity; }) options.skip_file = identity;
+}
+template <typename Problem>
+bool IsOutputFile(Problem problem) {
+  if constexpr (requires { Problem::IsOutputFile; }) return problem == Problem::IsOutputFile;
+  return false;
+}
+template <typename Progress>
+bool PassedOver(const Progress& progress, unsigned long long& count) {
+  if constexpr (requires { progress.passed_over; }) {
+    count = progress.passed_over;
+    return true;
+  }
+  return false;
+}
+
+// The finder's own check of -k and -e, for a sweep that has no folder to
+// refuse. Its directory is one that always exists.
+bool FieldsAreValid(const std::string& keywords, const std::string& extensions) {
+  try {
+    FileFinder probe([](const char*) {}, "-root", extensions.c_str(), keywords.c_str());
+  } catch (const std::invalid_argument& error) {
+    return std::string(error.what()) == "Invalid directory.";
+  }
+  return true;
+}
+
 std::string Reason(const SweepIssue& issue) {
   const auto with_error = [&issue](const char* what) {
     std::string text = what;
@@ -77,6 +110,7 @@ std::string Reason(const SweepIssue& issue) {
     case SweepProblem::CannotRead: return with_error("cannot read");
     case SweepProblem::TooLarge: return "too large for memory";
     case SweepProblem::PathTooLong: return "path too long";
+    default: break;
   }
   return "cannot sweep";
 }
@@ -99,13 +133,17 @@ class CommandLineSink final : public RowSink {
   void FileSwept(std::string_view) override { EndOfFile(); }
   void ReportIssue(const SweepIssue& issue) override {
     std::string path = issue.path;
-    if (issue.problem == SweepProblem::FieldsRefused) {
+    if (IsOutputFile(issue.problem)) {
+      // Not an error: the rows would only repeat themselves. Said once.
+      if (!std::exchange(output_skipped_, true))
+        stderr_line_.Warn("korvel-sweep: " + WarningPath(path) + ": is the output file, not swept");
+    } else if (issue.problem == SweepProblem::FieldsRefused) {
       refused_ = true;
       if (const auto it = names_.find(path); it != names_.end()) path = it->second;
-      stderr_line_.Warn("korvel-sweep: " + path + ": " + Reason(issue));
+      stderr_line_.Warn("korvel-sweep: " + WarningPath(path) + ": " + Reason(issue));
     } else {
       ++unread_;
-      if (!quiet_) stderr_line_.Warn("korvel-sweep: " + path + ": " + Reason(issue));
+      if (!quiet_) stderr_line_.Warn("korvel-sweep: " + WarningPath(path) + ": " + Reason(issue));
     }
     EndOfFile();
   }
@@ -127,6 +165,7 @@ class CommandLineSink final : public RowSink {
   SweepJob* job_ = nullptr;
   std::map<std::string, std::string> names_;
   bool refused_ = false;
+  bool output_skipped_ = false;
   unsigned long long unread_ = 0;
 };
 
@@ -156,10 +195,12 @@ int Run(int argc, char** argv) {
                  "for every N")
       ->type_name("N")
       ->check(CLI::Range(1u, 1024u));
-  app.add_option("--files-from", files_from,
-                 "also sweep the paths listed in FILE (- for standard input), one a line")
-      ->type_name("FILE");
-  app.add_flag("-0,--null", null_separated, "--files-from entries end with NUL, not LF");
+  auto* files_from_option =
+      app.add_option("--files-from", files_from,
+                     "also sweep the paths listed in FILE (- for standard input), one a line")
+          ->type_name("FILE");
+  app.add_flag("-0,--null", null_separated, "--files-from entries end with NUL, not LF")
+      ->needs(files_from_option);
   auto* progress_flag = app.add_flag("--progress", progress,
                                      "show a progress line on standard error "
                                      "(default when standard error is a terminal)");
@@ -172,6 +213,11 @@ int Run(int argc, char** argv) {
   try {
     app.parse(argc, argv);
     if (paths.empty() && files_from.empty()) throw CLI::RequiredError("PATH or --files-from");
+    // -o '' would otherwise mean standard output, without a word.
+    if (app.count("--output") != 0 && output_path.empty())
+      throw CLI::ValidationError("--output", "FILE is empty");
+    if (files_from_option->count() != 0 && files_from.empty())
+      throw CLI::ValidationError("--files-from", "FILE is empty");
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? kExitOk : kExitTrouble;
@@ -179,7 +225,7 @@ int Run(int argc, char** argv) {
 
   ProgressLine stderr_line;
   const auto complain = [&stderr_line](const std::string& path, const std::string& text) {
-    stderr_line.Warn("korvel-sweep: " + path + ": " + text);
+    stderr_line.Warn("korvel-sweep: " + WarningPath(path) + ": " + text);
   };
   if (!files_from.empty()) {
     std::FILE* list = files_from == "-" ? stdin : std::fopen(files_from.c_str(), "rb");
@@ -208,13 +254,18 @@ int Run(int argc, char** argv) {
   const bool live = output_path.empty() && IsLive(stdout);
   CommandLineSink sink(writer, output, stderr_line, live, quiet);
 
+  // Each folder refuses invalid fields by itself; files alone need this.
+  const bool fields_valid = FieldsAreValid(keywords, extensions);
+  bool any_folder = false;
   bool all_found = true;
   std::vector<SweepInput> inputs;
   inputs.reserve(paths.size());
   for (const std::string& path : paths) {
     switch (FileKindFollowingLinks(path)) {
       case FileKind::Missing:
-        complain(path, std::strerror(errno));
+        // A NUL (from a --files-from line) ends the name the system would see.
+        complain(path, path.find('\0') != std::string::npos ? "holds a NUL byte"
+                                                             : std::strerror(errno));
         all_found = false;
         break;
       case FileKind::Other:
@@ -225,6 +276,7 @@ int Run(int argc, char** argv) {
         inputs.push_back(SweepInput{SweepInput::Kind::File, path, {}});
         break;
       case FileKind::Folder: {
+        any_folder = true;
         std::string folder = WithFinalSeparator(path);
         sink.Name(folder, path);
         inputs.push_back(SweepInput{SweepInput::Kind::Folder, std::move(folder),
@@ -234,8 +286,14 @@ int Run(int argc, char** argv) {
     }
   }
 
+  if (!fields_valid && !any_folder)
+    stderr_line.Warn(std::string("korvel-sweep: -k/-e: ") + kInvalidFieldsWarning);
+
   SweepJobOptions options;
   options.threads = threads;
+  // The file being written is never swept into itself (-o, or > file).
+  if (FileIdentity output_identity; output.Identity(output_identity))
+    SkipFile(options, output_identity);
   SweepJob job(std::move(inputs), sink, options);
   sink.SetJob(job);
   const bool show_progress = progress || (!no_progress && IsTerminal(stderr));
@@ -248,11 +306,14 @@ int Run(int argc, char** argv) {
     const SweepProgress p = job.Progress();
     const double seconds = stderr_line.Seconds();
     const double mb = static_cast<double>(p.bytes_read) / 1e6;
+    unsigned long long passed_over = 0;
+    const std::string passed =
+        PassedOver(p, passed_over) ? ", " + std::to_string(passed_over) + " passed over" : "";
     char line[256];
     std::snprintf(line, sizeof line,
-                  "korvel-sweep: %llu files swept, %.1f MB, %llu rows, %llu not read, %.2f s, "
+                  "korvel-sweep: %llu files swept%s, %.1f MB, %llu rows, %llu not read, %.2f s, "
                   "%.1f MB/s",
-                  static_cast<unsigned long long>(p.files_swept), mb,
+                  static_cast<unsigned long long>(p.files_swept), passed.c_str(), mb,
                   static_cast<unsigned long long>(p.rows), sink.Unread(), seconds,
                   seconds > 0 ? mb / seconds : 0.0);
     stderr_line.Warn(line);
@@ -261,7 +322,13 @@ int Run(int argc, char** argv) {
     complain(output_path.empty() ? "standard output" : output_path, error);
     return kExitTrouble;
   }
-  if (!all_found || sink.Refused()) return kExitTrouble;
+  // The reader left before a row failed to reach it: the sweep was cut
+  // short all the same, so not the 0 of a complete one.
+  if (stderr_line.ReaderLeft()) {
+    complain("standard output", std::strerror(EPIPE));
+    return kExitTrouble;
+  }
+  if (!all_found || sink.Refused() || !fields_valid) return kExitTrouble;
   return sink.Unread() != 0 ? kExitUnread : kExitOk;
 }
 
@@ -269,6 +336,7 @@ int Run(int argc, char** argv) {
 }  // namespace korvel
 
 int main(int argc, char** argv) {
+  korvel::OpenNullOnClosedStandardDescriptors();
   if (argc > 0) korvel::SetProgramArgument(argv[0]);
   try {
     return korvel::Run(argc, argv);
