@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 
 DEPS_GUI = $(if $(filter ON,$(GUI)),gui,)
 
-.PHONY: all build run test tsan bench fuzz install clean win32 win32-test package package-win32 package-test
+.PHONY: all build run test tsan bench fuzz fuzz-long install clean win32 win32-test package package-win32 package-test
 
 WIN32_BUILD  ?= build-win32
 WIN32_TBUILD ?= build-win32-test
@@ -66,6 +66,11 @@ fuzz:
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_GUI=OFF -DKORVEL_TESTS=OFF -DKORVEL_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
+
+# The same for an hour, for a scheduled job (each change gets make fuzz's minute).
+FUZZ_LONG_SECONDS ?= 3600
+fuzz-long:
+	$(MAKE) fuzz FUZZ_SECONDS=$(FUZZ_LONG_SECONDS)
 
 # The layout of the Debian package below $(PREFIX) (default /usr/local).
 PREFIX ?= /usr/local
