@@ -46,14 +46,15 @@ order found, the same bytes for every number of threads. On a pipe or a
 terminal each file's rows are written as soon as they are known.
 
 Warnings go to standard error as "korvel-sweep: PATH: REASON" (cannot list
-folder, cannot open, cannot read, too large for memory, path too long);
--q silences them. The progress line (--progress) goes to standard error too.
+folder, cannot open, cannot read, too large for memory, path too long), the
+PATH escaped as in TSV rows, other control bytes as \xHH; -q silences them.
+The progress line (--progress) goes to standard error too.
 
 Exit status:
   0  every PATH and every file was read
   1  something could not be read; the rows of everything else are complete
   2  usage error, a missing PATH, invalid characters in -k or -e, or an
-     output failure
+     output failure (a reader that left included)
 
 A value that begins with "-" can be given with "=": --extensions=-? --keywords=-all
 
