@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <map>
 #include <string>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "cli/row_writer.h"
 #include "engine/sweep_job.h"
 #include "find/folder_sweep.h"
+#include "find/file_finder.h"
 #include "platform/atomic_file.h"
 #include "platform/file_status.h"
 #include "platform/path.h"
@@ -42,14 +44,15 @@ order found, the same bytes for every number of threads. On a pipe or a
 terminal each file's rows are written as soon as they are known.
 
 Warnings go to standard error as "korvel-sweep: PATH: REASON" (cannot list
-folder, cannot open, cannot read, too large for memory, path too long);
--q silences them. The progress line (--progress) goes to standard error too.
+folder, cannot open, cannot read, too large for memory, path too long), the
+PATH escaped as in TSV rows, other control bytes as \xHH; -q silences them.
+The progress line (--progress) goes to standard error too.
 
 Exit status:
   0  every PATH and every file was read
   1  something could not be read; the rows of everything else are complete
   2  usage error, a missing PATH, invalid characters in -k or -e, or an
-     output failure
+     output failure (a reader that left included)
 
 A value that begins with "-" can be given with "=": --extensions=-? --keywords=-all
 
@@ -61,6 +64,17 @@ Examples:
   korvel-sweep -f export -o links.txt site/    the window's export file
   find . -name '*.eml' -print0 | korvel-sweep -0 --files-from - -j 4
 )";
+
+// The finder's own check of -k and -e, for a sweep that has no folder to
+// refuse. Its directory is one that always exists.
+bool FieldsAreValid(const std::string& keywords, const std::string& extensions) {
+  try {
+    FileFinder probe([](const char*) {}, "-root", extensions.c_str(), keywords.c_str());
+  } catch (const std::invalid_argument& error) {
+    return std::string(error.what()) == "Invalid directory.";
+  }
+  return true;
+}
 
 std::string Reason(const SweepIssue& issue) {
   const auto with_error = [&issue](const char* what) {
@@ -107,13 +121,17 @@ class CommandLineSink final : public RowSink {
   }
   void ReportIssue(const SweepIssue& issue) override {
     std::string path = issue.path;
-    if (issue.problem == SweepProblem::FieldsRefused) {
+    if (issue.problem == SweepProblem::IsOutputFile) {
+      // Not an error: the rows would only repeat themselves. Said once.
+      if (!std::exchange(output_skipped_, true))
+        stderr_line_.Warn("korvel-sweep: " + WarningPath(path) + ": is the output file, not swept");
+    } else if (issue.problem == SweepProblem::FieldsRefused) {
       refused_ = true;
       if (const auto it = names_.find(path); it != names_.end()) path = it->second;
-      stderr_line_.Warn("korvel-sweep: " + path + ": " + Reason(issue));
+      stderr_line_.Warn("korvel-sweep: " + WarningPath(path) + ": " + Reason(issue));
     } else {
       ++unread_;
-      if (!quiet_) stderr_line_.Warn("korvel-sweep: " + path + ": " + Reason(issue));
+      if (!quiet_) stderr_line_.Warn("korvel-sweep: " + WarningPath(path) + ": " + Reason(issue));
     }
     EndOfFile();
   }
@@ -134,6 +152,7 @@ class CommandLineSink final : public RowSink {
   SweepJob* job_ = nullptr;
   std::map<std::string, std::string> names_;
   bool refused_ = false;
+  bool output_skipped_ = false;
   unsigned long long unread_ = 0;
 };
 
@@ -163,10 +182,12 @@ int Run(int argc, char** argv) {
                  "for every N")
       ->type_name("N")
       ->check(CLI::Range(1u, 1024u));
-  app.add_option("--files-from", files_from,
-                 "also sweep the paths listed in FILE (- for standard input), one a line")
-      ->type_name("FILE");
-  app.add_flag("-0,--null", null_separated, "--files-from entries end with NUL, not LF");
+  auto* files_from_option =
+      app.add_option("--files-from", files_from,
+                     "also sweep the paths listed in FILE (- for standard input), one a line")
+          ->type_name("FILE");
+  app.add_flag("-0,--null", null_separated, "--files-from entries end with NUL, not LF")
+      ->needs(files_from_option);
   auto* progress_flag = app.add_flag("--progress", progress,
                                      "show a progress line on standard error "
                                      "(default when standard error is a terminal)");
@@ -179,6 +200,11 @@ int Run(int argc, char** argv) {
   try {
     app.parse(argc, argv);
     if (paths.empty() && files_from.empty()) throw CLI::RequiredError("PATH or --files-from");
+    // -o '' would otherwise mean standard output, without a word.
+    if (app.count("--output") != 0 && output_path.empty())
+      throw CLI::ValidationError("--output", "FILE is empty");
+    if (files_from_option->count() != 0 && files_from.empty())
+      throw CLI::ValidationError("--files-from", "FILE is empty");
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? kExitOk : kExitTrouble;
@@ -186,7 +212,7 @@ int Run(int argc, char** argv) {
 
   ProgressLine stderr_line;
   const auto complain = [&stderr_line](const std::string& path, const std::string& text) {
-    stderr_line.Warn("korvel-sweep: " + path + ": " + text);
+    stderr_line.Warn("korvel-sweep: " + WarningPath(path) + ": " + text);
   };
   if (!files_from.empty()) {
     std::FILE* list = files_from == "-" ? stdin : std::fopen(files_from.c_str(), "rb");
@@ -216,12 +242,17 @@ int Run(int argc, char** argv) {
   CommandLineSink sink(writer, output, stderr_line, live, quiet);
 
   bool all_found = true, fields_refused = false;
+  // Each folder refuses invalid fields by itself; files alone need this.
+  const bool fields_valid = FieldsAreValid(keywords, extensions);
+  bool any_folder = false;
   std::vector<SweepInput> inputs;
   inputs.reserve(paths.size());
   for (const std::string& path : paths) {
     switch (FileKindFollowingLinks(path)) {
       case FileKind::Missing:
-        complain(path, std::strerror(errno));
+        // A NUL (from a --files-from line) ends the name the system would see.
+        complain(path, path.find('\0') != std::string::npos ? "holds a NUL byte"
+                                                             : std::strerror(errno));
         all_found = false;
         break;
       case FileKind::Other:
@@ -232,6 +263,7 @@ int Run(int argc, char** argv) {
         inputs.push_back(SweepInput{SweepInput::Kind::File, path, {}});
         break;
       case FileKind::Folder: {
+        any_folder = true;
         std::string folder = WithFinalSeparator(path);
         FolderOptions options{keywords, extensions, local};
         // A refused field is known before anything is walked.
@@ -247,8 +279,14 @@ int Run(int argc, char** argv) {
     }
   }
 
+  if (!fields_valid && !any_folder)
+    stderr_line.Warn(std::string("korvel-sweep: -k/-e: ") + kInvalidFieldsWarning);
+
   SweepJobOptions options;
   options.threads = threads;
+  // The file being written is never swept into itself (-o, or > file).
+  if (FileIdentity output_identity; output.Identity(output_identity))
+    options.skip_file = output_identity;
   SweepJob job(std::move(inputs), sink, options);
   sink.SetJob(job);
   const bool show_progress = progress || (!no_progress && IsTerminal(stderr));
@@ -261,11 +299,12 @@ int Run(int argc, char** argv) {
     const SweepCounters p = job.Counters();
     const double seconds = stderr_line.Seconds();
     const double mb = static_cast<double>(p.bytes_read) / 1e6;
+    const std::string passed = ", " + std::to_string(p.passed_over) + " passed over";
     char line[256];
     std::snprintf(line, sizeof line,
-                  "korvel-sweep: %llu files swept, %.1f MB, %llu rows, %llu not read, %.2f s, "
+                  "korvel-sweep: %llu files swept%s, %.1f MB, %llu rows, %llu not read, %.2f s, "
                   "%.1f MB/s",
-                  static_cast<unsigned long long>(p.files_swept), mb,
+                  static_cast<unsigned long long>(p.files_swept), passed.c_str(), mb,
                   static_cast<unsigned long long>(p.rows), sink.Unread(), seconds,
                   seconds > 0 ? mb / seconds : 0.0);
     stderr_line.Warn(line);
@@ -274,7 +313,13 @@ int Run(int argc, char** argv) {
     complain(output_path.empty() ? "standard output" : output_path, error);
     return kExitTrouble;
   }
-  if (!all_found || fields_refused || sink.Refused()) return kExitTrouble;
+  // The reader left before a row failed to reach it: the sweep was cut
+  // short all the same, so not the 0 of a complete one.
+  if (stderr_line.ReaderLeft()) {
+    complain("standard output", std::strerror(EPIPE));
+    return kExitTrouble;
+  }
+  if (!all_found || fields_refused || sink.Refused() || !fields_valid) return kExitTrouble;
   return sink.Unread() != 0 ? kExitUnread : kExitOk;
 }
 
@@ -282,6 +327,7 @@ int Run(int argc, char** argv) {
 }  // namespace korvel
 
 int main(int argc, char** argv) {
+  korvel::OpenNullOnClosedStandardDescriptors();
   if (argc > 0) korvel::SetProgramArgument(argv[0]);
   try {
     return korvel::Run(argc, argv);

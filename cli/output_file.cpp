@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_platform.h"
 #include "platform/file_status.h"
 #include "platform/terminal.h"
 
@@ -25,12 +26,22 @@ bool OutputFile::Open(const std::string& path, std::string& error) {
     error = "is not a regular file";
     return false;
   }
+  // Read-only is the user's "do not replace", as in the window's export.
+  if (kind == FileKind::RegularFile && file_platform::IsReadOnly(path)) {
+    error = "is read-only";
+    return false;
+  }
   if (!file_.Open(path)) {
     error = file_.ErrorText();
     return false;
   }
   to_file_ = true;
   return true;
+}
+
+bool OutputFile::Identity(FileIdentity& identity) const {
+  return to_file_ ? IdentityFollowingLinks(file_.TempPath(), identity)
+                  : IdentityOfRegularFile(stdout, identity);
 }
 
 void OutputFile::Flush() {

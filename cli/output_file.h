@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/atomic_file.h"
+#include "platform/file_status.h"
 
 namespace korvel {
 
@@ -16,10 +17,10 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Prepares to replace `path` (the file a link leads to, not the link): the
-  // rows stream into a temporary file beside it, which Finish() renames over
-  // it. Without a call, the rows go to standard output. False (with `error`)
-  // when no file can be written there.
+  // Prepares to replace `path` (the file a link leads to, not the link, even
+  // a dangling one): the rows stream into a temporary file beside it, which
+  // Finish() renames over it. Without a call, the rows go to standard output.
+  // False (with `error`) when no file can be written there or it is read-only.
   bool Open(const std::string& path, std::string& error);
 
   // The pending bytes; append to it, then call Written().
@@ -30,6 +31,10 @@ class OutputFile {
 
   // Writes what is pending now, for a reader that waits for it.
   void FlushNow();
+  // The file the rows are written to now (the temporary one of a file
+  // output); false when that is no file (a pipe, a terminal).
+  bool Identity(FileIdentity& identity) const;
+
   // Whether a write has failed; nothing more will be written.
   bool Failed() const { return error_ != 0; }
 

@@ -6,6 +6,30 @@
 
 namespace korvel {
 
+std::string WarningPath(std::string_view path) {
+  std::string text;
+  text.reserve(path.size());
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F && c != '\\') {
+      text.push_back(c);
+      continue;
+    }
+    switch (c) {
+      case '\\': text.append("\\\\"); break;
+      case '\t': text.append("\\t"); break;
+      case '\n': text.append("\\n"); break;
+      case '\r': text.append("\\r"); break;
+      default: {
+        char hex[5];
+        std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+        text.append(hex);
+      }
+    }
+  }
+  return text;
+}
+
 ProgressLine::ProgressLine() : start_(std::chrono::steady_clock::now()) {}
 
 ProgressLine::~ProgressLine() { Stop(); }
@@ -52,7 +76,10 @@ void ProgressLine::Loop(SweepJob& job, bool show, bool watch_output) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (unsigned tick = 1;
        !wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stop_; }); ++tick) {
-    if (watch_output && ReaderGone(stdout)) job.Cancel();
+    if (watch_output && !reader_left_ && ReaderGone(stdout)) {
+      reader_left_ = true;
+      job.Cancel();
+    }
     if (!show || tick % 3 != 0) continue;
     const std::string line = Format(job.Counters(), Seconds());
     std::fprintf(stderr, "\r%s", line.c_str());

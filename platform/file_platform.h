@@ -11,6 +11,10 @@ namespace korvel::file_platform {
 
 // Whether the user may write the existing file.
 bool MayWrite(const std::string& path);
+// Whether the existing file is marked read-only: nobody may write it (no
+// write permission at all, or the read-only attribute), whatever rights the
+// user has beyond that. Links are followed.
+bool IsReadOnly(const std::string& path);
 // Lets the owner write the file again (clears read-only).
 void MakeWritable(const std::string& path);
 
@@ -31,7 +35,8 @@ unsigned long ProcessId();
 bool RenameOver(const std::string& from, const std::string& to);
 // Makes a rename inside the path's folder durable; best effort.
 void SyncFolderOf(const std::string& path);
-// The path of the file itself when `path` is a link to an existing file.
+// The path of the file itself when `path` is a link: of an existing file, or
+// where a dangling link leads (the file a replacement creates there).
 std::string ResolveLinks(const std::string& path);
 
 // Temporary files that are removed when the process is ended by SIGINT,

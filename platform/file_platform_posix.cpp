@@ -49,6 +49,11 @@ void ForgetFile(int slot) {
 
 bool MayWrite(const std::string& path) { return ::access(path.c_str(), W_OK) == 0; }
 
+bool IsReadOnly(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && ((st.st_mode & 0222) == 0 || !MayWrite(path));
+}
+
 void MakeWritable(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) (void)::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
@@ -99,7 +104,22 @@ void SyncFolderOf(const std::string& path) {
 // so the link stays a link.
 std::string ResolveLinks(const std::string& path) {
   char* real = ::realpath(path.c_str(), nullptr);
-  if (real == nullptr) return path;
+  if (real == nullptr) {
+    // A dangling link: follow it by hand to the name it leads to (as many
+    // hops as the system allows), each target relative to its link's folder.
+    std::string at = path;
+    for (int hop = 0; hop < 40; ++hop) {
+      struct stat st {};
+      if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+      std::string target(static_cast<std::size_t>(st.st_size) + 1, '\0');
+      const ssize_t n = ::readlink(at.c_str(), target.data(), target.size());
+      if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) break;
+      target.resize(static_cast<std::size_t>(n));
+      const auto slash = at.rfind('/');
+      at = target[0] == '/' || slash == std::string::npos ? target : at.substr(0, slash + 1) + target;
+    }
+    return at;
+  }
   std::string resolved(real);
   std::free(real);
   return resolved;

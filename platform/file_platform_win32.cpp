@@ -50,6 +50,11 @@ void SyncFolderOf(const std::string&) {}  // MOVEFILE_WRITE_THROUGH covers it
 
 std::string ResolveLinks(const std::string& path) { return path; }
 
+bool IsReadOnly(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 // A console program's Ctrl+C ends it without a handler that could run here.
 void RemoveWatchedFilesOnSignals() {}
 int WatchFile(const std::string&) { return -1; }

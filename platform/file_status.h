@@ -4,9 +4,26 @@
 // (NotFollowingLinks); Windows has no links that the C runtime sees, so there
 // the two agree. A path holding a NUL byte names nothing. A folder's path may
 // end with a separator on every platform; a file's may not.
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace korvel {
+
+// Which file an open file or a path is, however it is reached: the same pair
+// means the same file.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at `path` (links followed); false when there is
+// none (nothing there, or no such notion).
+bool IdentityFollowingLinks(const std::string& path, FileIdentity& identity);
+// The identity of the file behind an open stream; false when the stream goes
+// to no file one could also reach by a path (a pipe, a terminal).
+bool IdentityOfRegularFile(std::FILE* stream, FileIdentity& identity);
 
 enum class FileKind { Missing, RegularFile, Folder, Other };
 

@@ -30,6 +30,20 @@ FileKind FileKindNotFollowingLinks(const std::string& path, long long* size) {
   return KindOf(st, size);
 }
 
+bool IdentityFollowingLinks(const std::string& path, FileIdentity& identity) {
+  struct stat st {};
+  if (HasNul(path) || ::stat(path.c_str(), &st) != 0) return false;
+  identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  return true;
+}
+
+bool IdentityOfRegularFile(std::FILE* stream, FileIdentity& identity) {
+  struct stat st {};
+  if (::fstat(fileno(stream), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  return true;
+}
+
 bool ExistsFollowingLinks(const std::string& path) {
   return !HasNul(path) && ::access(path.c_str(), F_OK) == 0;
 }

@@ -7,6 +7,7 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <windows.h>
 
 #include "platform/path.h"
 
@@ -48,6 +49,35 @@ FileKind FileKindNotFollowingLinks(const std::string& path, long long* size) {
 }
 
 // _access takes a folder path that ends with a separator as it is.
+namespace {
+
+// The volume's serial number and the file's index: what NTFS and FAT keep
+// for as long as the file is open.
+bool IdentityOfHandle(HANDLE handle, FileIdentity& identity) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(handle, &info))
+    return false;
+  identity = {info.dwVolumeSerialNumber,
+              (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  return true;
+}
+
+}  // namespace
+
+bool IdentityFollowingLinks(const std::string& path, FileIdentity& identity) {
+  if (HasNul(path)) return false;
+  const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const bool known = IdentityOfHandle(file, identity);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return known;
+}
+
+bool IdentityOfRegularFile(std::FILE* stream, FileIdentity& identity) {
+  return IdentityOfHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), identity);
+}
+
 bool ExistsFollowingLinks(const std::string& path) {
   return !HasNul(path) && _access(path.c_str(), 0) == 0;
 }

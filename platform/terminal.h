@@ -15,6 +15,11 @@ bool IsLive(std::FILE* stream);
 // has its lines). False where that cannot be told.
 bool ReaderGone(std::FILE* stream);
 
+// Opens the null device on each of descriptors 0, 1 and 2 that is closed,
+// so that no file opened later takes one of them and gets what is meant for
+// standard error or output. Call it first thing.
+void OpenNullOnClosedStandardDescriptors();
+
 // The stream takes bytes as they are (no LF to CR LF).
 void SetBinary(std::FILE* stream);
 

@@ -1,5 +1,6 @@
 #include "platform/terminal.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,12 @@ bool IsLive(std::FILE* stream) {
   // A device other than a terminal (/dev/null) waits for nobody.
   return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) ||
          (S_ISCHR(st.st_mode) && isatty(fileno(stream)) == 1);
+}
+
+void OpenNullOnClosedStandardDescriptors() {
+  // open() takes the lowest free descriptor: the closed one.
+  for (int fd = 0; fd <= 2; ++fd)
+    if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", O_RDWR) == -1) break;
 }
 
 bool ReaderGone(std::FILE* stream) {

@@ -16,6 +16,12 @@ bool IsLive(std::FILE* stream) {
 
 bool ReaderGone(std::FILE*) { return false; }
 
+void OpenNullOnClosedStandardDescriptors() {
+  // _open takes the lowest free descriptor, as on POSIX.
+  for (int fd = 0; fd <= 2; ++fd)
+    if (_get_osfhandle(fd) == -1 && _open("NUL", _O_RDWR | _O_BINARY) == -1) break;
+}
+
 void SetBinary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 }  // namespace korvel

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_status.h"
 #include "scan/byte_source.h"
 
 namespace korvel {
@@ -15,13 +16,6 @@ namespace korvel {
 // What the caller already knows of a path: a walk tells a regular file by its
 // folder entry, so the status query before the open can be left out.
 enum class KnownKind { Unknown, Regular };
-
-// A file by its device and number, to pass over one file whatever its path.
-struct FileIdentity {
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
 
 enum class OpenStatus {
   Opened,

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/sweep_job.h"
 #include "korvel_version.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_tree.h"
@@ -30,12 +31,16 @@ using Strings = std::vector<std::string>;
 
 struct Result {
   int status = -1;  // exit status, or -1 when the program did not exit normally
+  int signal = 0;   // the signal that ended it, if one did
   std::string out, err;
 };
 
+// How the child is started.
 struct Limits {
   rlim_t file_size = RLIM_INFINITY;
   rlim_t address_space = RLIM_INFINITY;
+  int out_fd = -1;  // standard output, instead of a file read back
+  bool close_stderr = false;
 };
 
 // Runs korvel-sweep with `args`. The child is killed if it runs for more than
@@ -50,8 +55,9 @@ Result Sweep(const Strings& args, const Limits& limits = {}) {
     const int null = open("/dev/null", O_RDONLY);
     if (out < 0 || err < 0 || null < 0) _exit(127);
     dup2(null, 0);
-    dup2(out, 1);
+    dup2(limits.out_fd >= 0 ? limits.out_fd : out, 1);
     dup2(err, 2);
+    if (limits.close_stderr) close(2);
     if (limits.file_size != RLIM_INFINITY) {
       rlimit limit{limits.file_size, limits.file_size};
       setrlimit(RLIMIT_FSIZE, &limit);
@@ -70,8 +76,10 @@ Result Sweep(const Strings& args, const Limits& limits = {}) {
   }
   Result result;
   int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
-    result.status = WEXITSTATUS(status);
+  if (child > 0 && waitpid(child, &status, 0) == child) {
+    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  }
   result.out = ReadAll(out_path);
   result.err = ReadAll(err_path);
   return result;
@@ -204,7 +212,8 @@ TEST_F(KorvelSweepTest, VersionAndHelp) {
 
 TEST_F(KorvelSweepTest, UsageErrorsExitWithTwo) {
   for (const Strings& args :
-       {Strings{}, Strings{"-f", "xml", P("site")}, Strings{"--bogus", P("site")}}) {
+       {Strings{}, Strings{"-f", "xml", P("site")}, Strings{"--bogus", P("site")},
+        Strings{"-o", "", P("site")}, Strings{"-0", P("site")}}) {
     const Result r = Sweep(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
@@ -227,6 +236,21 @@ TEST_F(KorvelSweepTest, InvalidFieldTextRefusesEachFolderButNotAFile) {
   EXPECT_NE(r.err.find(P("site") + ": " + warning), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(P("site/sub") + ": " + warning), std::string::npos) << r.err;
   EXPECT_EQ(Sweep({"-e", "*.txt", P("site")}).status, 2);
+  // Files alone: swept, but the fields are still refused once.
+  const Result files = Sweep({"-k", "a*", P("site/notes.txt")});
+  EXPECT_EQ(files.status, 2);
+  EXPECT_EQ(files.out, "someone@mail.example\t" + P("site/notes.txt") + "\n");
+  EXPECT_EQ(files.err, "korvel-sweep: -k/-e: " + warning + "\n");
+}
+
+TEST_F(KorvelSweepTest, WarningsEscapePathBytesAsTsvFieldsAre) {
+  const Result r = Sweep({P("no\nsuch\x1b[31m\\name")});
+  EXPECT_EQ(r.err, "korvel-sweep: " + P("no\\nsuch\\x1B[31m\\\\name") + ": " +
+                       std::strerror(ENOENT) + "\n");
+  tree.File("lists/nul", P("cut") + std::string(1, '\0') + "here\n");
+  const Result nul = Sweep({"--files-from", P("lists/nul")});
+  EXPECT_EQ(nul.status, 2);
+  EXPECT_EQ(nul.err, "korvel-sweep: " + P("cut") + "\\x00here: holds a NUL byte\n");
 }
 
 TEST_F(KorvelSweepTest, EmptyFilesAndFoldersAreSweptWithoutRows) {
@@ -268,6 +292,48 @@ TEST_F(KorvelSweepTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(Names(P("out")), (Strings{"links.tsv"}));
 }
 
+TEST_F(KorvelSweepTest, AReadOnlyTargetIsKeptAndADanglingLinkLeadsToTheFileWritten) {
+  tree.File("out/kept.tsv", "old content\n");
+  ASSERT_EQ(chmod(P("out/kept.tsv").c_str(), 0444), 0);
+  const Result kept = Sweep({"-o", P("out/kept.tsv"), P("site/notes.txt")});
+  EXPECT_EQ(kept.status, 2);
+  EXPECT_EQ(kept.err, "korvel-sweep: " + P("out/kept.tsv") + ": is read-only\n");
+  EXPECT_EQ(ReadAll(P("out/kept.tsv")), "old content\n");
+
+  ASSERT_EQ(symlink("made.tsv", P("out/link.tsv").c_str()), 0);
+  EXPECT_EQ(Sweep({"-o", P("out/link.tsv"), P("site/notes.txt")}).status, 0);
+  struct stat st {};
+  ASSERT_EQ(lstat(P("out/link.tsv").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link itself stays";
+  EXPECT_EQ(ReadAll(P("out/made.tsv")), "someone@mail.example\t" + P("site/notes.txt") + "\n");
+}
+
+TEST_F(KorvelSweepTest, AClosedStandardErrorGetsNoFileOfTheSweep) {
+  Limits closed;
+  closed.close_stderr = true;
+  const Result r = Sweep({"-o", P("out.tsv"), P("nowhere"), P("site/notes.txt")}, closed);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(ReadAll(P("out.tsv")), "someone@mail.example\t" + P("site/notes.txt") + "\n");
+}
+
+TEST_F(KorvelSweepTest, TheOutputFileIsNotSweptIntoItself) {
+  tree.File("self/a.txt", "http://a.example\n");
+  const std::string row = "http://a.example\t" + P("self/a.txt") + "\n";
+  const Result to_file = Sweep({"-o", P("self/zz.tsv"), P("self")});
+  EXPECT_EQ(to_file.status, 0) << to_file.err;
+  EXPECT_EQ(ReadAll(P("self/zz.tsv")), row);
+  EXPECT_NE(to_file.err.find(": is the output file, not swept\n"), std::string::npos);
+  // The same for a shell's redirection into the tree.
+  const int out = open(P("self/redirected.tsv").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  Limits redirected;
+  redirected.out_fd = out;
+  const Result to_stdout = Sweep({"--no-progress", P("self")}, redirected);
+  close(out);
+  EXPECT_EQ(to_stdout.status, 0) << to_stdout.err;
+  EXPECT_EQ(to_stdout.err,
+            "korvel-sweep: " + P("self/redirected.tsv") + ": is the output file, not swept\n");
+}
+
 TEST_F(KorvelSweepTest, AnOutputThatCannotBeCreatedStopsBeforeSweeping) {
   for (const std::string& target : {P("no/such/folder/out.tsv"), P("site")}) {
     const Result r = Sweep({"-o", target, P("site")});
@@ -295,6 +361,15 @@ TEST_F(KorvelSweepTest, LinksFifosAndSocketsDoNotStopOrLoopTheWalk) {
   const Result fifo = Sweep({P("hostile/a/fifo")});
   EXPECT_EQ(fifo.status, 2);
   EXPECT_NE(fifo.err.find("neither a file nor a folder"), std::string::npos);
+}
+
+TEST_F(KorvelSweepTest, StatsCountWhatWasPassedOverSoThatTheFiguresAddUp) {
+  tree.File("odd/real.txt", "http://real.example");
+  ASSERT_EQ(mkfifo(P("odd/fifo").c_str(), 0600), 0);
+  tree.Socket("odd/sock");
+  ASSERT_EQ(symlink("nowhere", P("odd/dangling").c_str()), 0);
+  const Result stats = Sweep({"--stats", "--no-progress", P("odd")});
+  EXPECT_NE(stats.err.find(": 1 files swept, 3 passed over, "), std::string::npos) << stats.err;
 }
 
 TEST_F(KorvelSweepTest, UnprivilegedUnreadableFolderOrFileIsNamedAndTheWalkGoesOn) {
@@ -412,6 +487,20 @@ TEST_F(KorvelSweepTest, RowsReachAPipeBeforeTheSweepEndsAndStatsFollow) {
   EXPECT_NE(stats.err.find(" 4 rows, 0 not read, "), std::string::npos) << stats.err;
   const Result progress = Sweep({"--progress", P("site")});
   EXPECT_EQ(progress.out, Sweep({P("site")}).out) << "the progress line stays off standard output";
+}
+
+TEST_F(KorvelSweepTest, AReaderThatLeavesBeforeTheFirstRowFailsTheSweep) {
+  tree.File("rowless/big.bin");
+  ASSERT_EQ(truncate(P("rowless/big.bin").c_str(), std::int64_t{1} << 30), 0);
+  int pipe_fds[2];
+  ASSERT_EQ(pipe(pipe_fds), 0);
+  close(pipe_fds[0]);  // the reader is gone before anything was written
+  Limits gone;
+  gone.out_fd = pipe_fds[1];
+  const Result r = Sweep({P("rowless")}, gone);
+  close(pipe_fds[1]);
+  // As a failed write ends: status 2, or death by SIGPIPE.
+  EXPECT_TRUE(r.status == 2 || r.signal == SIGPIPE) << r.status << " " << r.err;
 }
 
 TEST_F(KorvelSweepTest, AFileOverTheAddressSpaceLimitIsTooLargeForMemory) {

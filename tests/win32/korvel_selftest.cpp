@@ -497,7 +497,7 @@ void SelfTest::Build(TimerScript& s) {
             })
       .Press(VK_F4)
       .Until(
-          "the sweep box shows", [this] { return box_ != nullptr && IsWindowVisible(box_); }, 400)
+          "the sweep box shows", [this] { return box_ != nullptr && IsWindowVisible(box_); })
       .Step("a long sweep shows its box",
             [this] {
               t_.Check(box_ != nullptr && IsWindowVisible(box_), "the sweep box is up");
@@ -648,6 +648,7 @@ int Run(char** argv) {
       tally.Check(false, std::string("the program ended with an exception: ") + error.what());
     }
   }
+  tally.Check(script.TimedOut().empty(), "no wait ran out (" + script.TimedOut() + ")");
   tally.Check(script.Finished(),
               "the script ran to its end (stopped at: " + script.Running() + ")");
   tally.Equal(prompts.UnusedAnswers(), std::size_t{0}, "every scripted answer was taken");

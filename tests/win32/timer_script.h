@@ -28,19 +28,26 @@ inline void SendKeyStrokes(const std::vector<std::pair<WORD, bool>>& strokes) {
 class TimerScript {
  public:
   TimerScript& Step(std::string what, std::function<void()> run) {
-    steps_.push_back({std::move(what), std::move(run), nullptr, 0});
+    steps_.push_back({std::move(what), std::move(run), nullptr, 0, 0});
     return *this;
   }
 
-  // Waits, tick by tick, until `ready` holds (at most `ticks` ticks); the
-  // next step runs only then.
-  TimerScript& Until(std::string what, std::function<bool()> ready, int ticks = 200) {
-    steps_.push_back({std::move(what), [] {}, std::move(ready), ticks});
+  // Waits until `ready` holds, at most `seconds` by the clock: a budget in
+  // ticks was 5 s, which a loaded machine can exceed, and ticks come late
+  // then. A wait that runs out is remembered (TimedOut) before the script
+  // goes on, so the test names it instead of failing somewhere after it.
+  TimerScript& Until(std::string what, std::function<bool()> ready, int seconds = 60) {
+    steps_.push_back({std::move(what), [] {}, std::move(ready), static_cast<::DWORD>(seconds) * 1000, 0});
     return *this;
   }
 
-  // A key press as the keyboard gives it, to the window with the focus.
+  // A key press as the keyboard gives it, to the window with the focus. It
+  // waits until a window of this thread is in front: input goes to the
+  // foreground window, which Wine may not have moved to a new one yet.
   TimerScript& Press(UINT virtualKey, bool control = false) {
+    Until("a window of the test in front", [] {
+      return GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == GetCurrentThreadId();
+    });
     return Step("press key " + std::to_string(virtualKey), [virtualKey, control] {
       const auto key = static_cast<WORD>(virtualKey);
       if (control)
@@ -56,6 +63,8 @@ class TimerScript {
     timer_ = SetTimer(nullptr, 0, intervalMs, &TimerScript::Tick);
   }
   bool Finished() const { return next_ >= steps_.size(); }
+  // The waits that ran out, by name; empty when every one was met.
+  const std::string& TimedOut() const { return timed_out_; }
   // The step running now, for messages.
   const std::string& Running() const { return running_; }
 
@@ -69,7 +78,8 @@ class TimerScript {
     std::string what;
     std::function<void()> run;
     std::function<bool()> ready;  // none: run at once
-    int ticks = 0;
+    ::DWORD budget_ms = 0;
+    ::DWORD started = 0;  // when the wait began; 0 before its first tick
   };
   static TimerScript*& Current() {
     static TimerScript* current = nullptr;
@@ -79,7 +89,12 @@ class TimerScript {
     TimerScript* script = Current();
     if (script == nullptr || script->Finished()) return;
     Entry& waiting = script->steps_[script->next_];
-    if (waiting.ready && !waiting.ready() && --waiting.ticks > 0) return;
+    if (waiting.ready && !waiting.ready()) {
+      const ::DWORD now = GetTickCount();
+      if (waiting.started == 0) waiting.started = now | 1;
+      if (now - waiting.started < waiting.budget_ms) return;
+      script->timed_out_ += (script->timed_out_.empty() ? "" : ", ") + waiting.what;
+    }
     Entry& entry = script->steps_[script->next_++];
     script->running_ = entry.what;
     if (script->Finished()) {
@@ -93,6 +108,7 @@ class TimerScript {
   std::size_t next_ = 0;
   UINT_PTR timer_ = 0;
   std::string running_;
+  std::string timed_out_;
 };
 
 }  // namespace korvel::testing

@@ -330,6 +330,7 @@ TEST(Win32ModalLoop, AcceleratorsReachTheMainWindowFromAComboBoxsEditField) {
   char* argv[] = {program, nullptr};
   RunApplication(app, 1, argv, backend);
   EXPECT_TRUE(script.Finished()) << "stopped at: " << script.Running();
+  EXPECT_EQ(script.TimedOut(), "");
   EXPECT_EQ(app.result, IDCANCEL);
 }
 

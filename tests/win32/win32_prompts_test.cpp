@@ -86,6 +86,7 @@ TEST_F(Win32PromptsTest, MessageBoxGivesTheButtonChosen) {
       IDNO);
   EXPECT_EQ(caption, "Question");
   EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(script.TimedOut(), "");
 }
 
 TEST_F(Win32PromptsTest, OpenDialogGivesTheChosenFileAndNothingOnCancel) {
@@ -102,6 +103,7 @@ TEST_F(Win32PromptsTest, OpenDialogGivesTheChosenFileAndNothingOnCancel) {
   script.Start();
   EXPECT_EQ(prompts.ChooseFile(request), file);
   EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(script.TimedOut(), "");
 
   TimerScript cancel;
   cancel.Until("the dialog is up", DialogIsUp).Step("cancel", [] { Press(IDCANCEL); });
@@ -122,6 +124,7 @@ TEST_F(Win32PromptsTest, SaveDialogAddsTheDefaultExtension) {
   script.Start();
   EXPECT_EQ(prompts.ChooseFile(request), folder_ + "\\links.txt");
   EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(script.TimedOut(), "");
 }
 
 TEST_F(Win32PromptsTest, FolderBrowserStartsOnTheInitialFolderAndGivesIt) {
@@ -134,6 +137,7 @@ TEST_F(Win32PromptsTest, FolderBrowserStartsOnTheInitialFolderAndGivesIt) {
   script.Start();
   EXPECT_EQ(prompts.ChooseFolder(request), folder_);
   EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(script.TimedOut(), "");
 
   TimerScript cancel;
   cancel.Until("the browser is up", DialogIsUp).Step("cancel", [] { Press(IDCANCEL); });
