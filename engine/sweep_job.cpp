@@ -7,6 +7,7 @@
 #include <exception>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -41,7 +42,12 @@ unsigned DefaultSweepThreads() {
 class SweepJob::Impl final : public WalkTarget {
  public:
   Impl(std::vector<SweepInput> inputs, RowSink& sink, SweepJobOptions options)
-      : inputs_(std::move(inputs)), sink_(sink) {
+      : Impl(nullptr, sink, options) {
+    owned_.emplace(std::move(inputs));
+    source_ = &*owned_;
+  }
+
+  Impl(InputSource* source, RowSink& sink, SweepJobOptions options) : source_(source), sink_(sink) {
     threads_ = options.threads != 0 ? options.threads : DefaultSweepThreads();
     max_files_ = options.max_pending_files != 0
                      ? options.max_pending_files
@@ -118,7 +124,7 @@ class SweepJob::Impl final : public WalkTarget {
   }
 
   // WalkTarget, on the walk's thread.
-  bool FoundFile(std::string path) override {
+  bool FoundFile(std::string path, FoundKind /*kind*/) override {
     std::unique_lock<std::mutex> lock(mutex_);
     room_cv_.wait(lock, [this] {
       return cancel_.load() || (queue_.size() < kMaxQueued && queued_bytes_ < kMaxQueuedBytes);
@@ -154,7 +160,7 @@ class SweepJob::Impl final : public WalkTarget {
   };
 
   void Walk() {
-    WalkInputs(inputs_, *this);
+    WalkInputs(*source_, *this);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       walk_done_ = true;
@@ -242,7 +248,8 @@ class SweepJob::Impl final : public WalkTarget {
     }
   }
 
-  std::vector<SweepInput> inputs_;
+  std::optional<InputList> owned_;
+  InputSource* source_;
   RowSink& sink_;
   unsigned threads_ = 1;
   std::size_t max_files_ = 64;
@@ -277,6 +284,8 @@ class SweepJob::Impl final : public WalkTarget {
 
 SweepJob::SweepJob(std::vector<SweepInput> inputs, RowSink& sink, SweepJobOptions options)
     : impl_(std::make_unique<Impl>(std::move(inputs), sink, options)) {}
+SweepJob::SweepJob(InputSource& inputs, RowSink& sink, SweepJobOptions options)
+    : impl_(std::make_unique<Impl>(&inputs, sink, options)) {}
 SweepJob::~SweepJob() = default;
 void SweepJob::Run() { impl_->Run(); }
 void SweepJob::Start() { impl_->Start(); }
