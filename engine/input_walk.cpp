@@ -16,8 +16,17 @@ struct WalkStopped {};
 // The finder's handler takes no context: the walk of this thread keeps it here.
 thread_local WalkTarget* t_target = nullptr;
 
+FoundKind KindOf(EntryType type) {
+  switch (type) {
+    case EntryType::Regular: return FoundKind::Regular;
+    case EntryType::Other: return FoundKind::NotRegular;
+    case EntryType::Unknown: break;
+  }
+  return FoundKind::Unknown;
+}
+
 void FoundByFinder(const char* path) {
-  if (!t_target->FoundFile(path, FoundKind::Unknown)) throw WalkStopped{};
+  if (!t_target->FoundFile(path, KindOf(ReportedEntryType()))) throw WalkStopped{};
 }
 
 // The system's listing, telling the sweep about each folder it cannot list.
@@ -35,6 +44,8 @@ class ReportingListing final : public FolderListing {
         error});
     return false;
   }
+
+  void EndWalk() const override { SystemFolderListing().EndWalk(); }
 
  private:
   WalkTarget& target_;
@@ -61,14 +72,20 @@ void WalkFolder(const SweepInput& input, WalkTarget& target) {
 
 }  // namespace
 
-void WalkInputs(const std::vector<SweepInput>& inputs, WalkTarget& target) {
+bool InputList::Next(SweepInput& input) {
+  if (next_ == inputs_.size()) return false;
+  input = std::move(inputs_[next_++]);
+  return true;
+}
+
+void WalkInputs(InputSource& inputs, WalkTarget& target) {
   WalkTarget* const outer = t_target;
   t_target = &target;
   try {
-    for (const SweepInput& input : inputs) {
-      if (target.WalkCancelled()) break;
+    SweepInput input;
+    while (!target.WalkCancelled() && inputs.Next(input)) {
       if (input.kind == SweepInput::Kind::File) {
-        if (!target.FoundFile(input.path, FoundKind::Unknown)) break;
+        if (!target.FoundFile(std::move(input.path), FoundKind::Unknown)) break;
       } else {
         WalkFolder(input, target);
       }
@@ -76,6 +93,11 @@ void WalkInputs(const std::vector<SweepInput>& inputs, WalkTarget& target) {
   } catch (const WalkStopped&) {
   }
   t_target = outer;
+}
+
+void WalkInputs(const std::vector<SweepInput>& inputs, WalkTarget& target) {
+  InputList list(inputs);
+  WalkInputs(list, target);
 }
 
 }  // namespace korvel

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <system_error>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -56,7 +57,13 @@ unsigned DefaultSweepThreads() {
 class SweepJob::Impl final : public WalkTarget {
  public:
   Impl(std::vector<SweepInput> inputs, RowSink& sink, SweepJobOptions options)
-      : inputs_(std::move(inputs)), sink_(sink), options_(std::move(options)) {
+      : Impl(nullptr, sink, std::move(options)) {
+    owned_.emplace(std::move(inputs));
+    source_ = &*owned_;
+  }
+
+  Impl(InputSource* source, RowSink& sink, SweepJobOptions options)
+      : source_(source), sink_(sink), options_(std::move(options)) {
     threads_ = options_.threads != 0 ? options_.threads : DefaultSweepThreads();
     max_files_ = options_.max_pending_files != 0
                      ? options_.max_pending_files
@@ -247,7 +254,7 @@ class SweepJob::Impl final : public WalkTarget {
 
   void Walk() {
     try {
-      WalkInputs(inputs_, *this);
+      WalkInputs(*source_, *this);
       HandOverWalk();
     } catch (...) {
       Fail(std::current_exception());
@@ -417,7 +424,8 @@ class SweepJob::Impl final : public WalkTarget {
     if (swept) files_swept_.fetch_add(1, std::memory_order_relaxed);
   }
 
-  std::vector<SweepInput> inputs_;
+  std::optional<InputList> owned_;
+  InputSource* source_;
   RowSink& sink_;
   SweepJobOptions options_;
   unsigned threads_ = 1;
@@ -462,6 +470,8 @@ class SweepJob::Impl final : public WalkTarget {
 
 SweepJob::SweepJob(std::vector<SweepInput> inputs, RowSink& sink, SweepJobOptions options)
     : impl_(std::make_unique<Impl>(std::move(inputs), sink, std::move(options))) {}
+SweepJob::SweepJob(InputSource& inputs, RowSink& sink, SweepJobOptions options)
+    : impl_(std::make_unique<Impl>(&inputs, sink, std::move(options))) {}
 SweepJob::~SweepJob() = default;
 void SweepJob::Run() { impl_->Run(); }
 void SweepJob::Start() { impl_->Start(); }

@@ -43,9 +43,14 @@ struct SweepCounters {
   bool finished = false;  // the sink will be called no more
 };
 
+class InputSource;
+
 class SweepJob {
  public:
   SweepJob(std::vector<SweepInput> inputs, RowSink& sink, SweepJobOptions options = {});
+  // Inputs pulled from `inputs` on the walk's thread while the sweep runs;
+  // `inputs` outlives the job.
+  SweepJob(InputSource& inputs, RowSink& sink, SweepJobOptions options = {});
   // Cancels and waits: no thread of the job outlives it.
   ~SweepJob();
   SweepJob(const SweepJob&) = delete;

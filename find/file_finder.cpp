@@ -46,7 +46,11 @@ std::string NameExtension(const std::string& name) {
   return extension;
 }
 
+thread_local EntryType t_reported = EntryType::Unknown;
+
 }  // namespace
+
+EntryType ReportedEntryType() { return t_reported; }
 
 bool IsFolderAttributes(std::uint32_t attributes) {
   static constexpr std::array<std::uint32_t, 26> kFolderWords{
@@ -103,31 +107,61 @@ void FileFinder::SetQuery(const char* szQuery) {
 void FileFinder::Find(int mode) {
   mode_ = mode;
   const std::string folder = directory_;
+  // Also when the handler throws: the listing keeps no folder open after a run.
+  const struct EndWalk {
+    const FolderListing* listing;
+    ~EndWalk() { listing->EndWalk(); }
+  } end_walk{listing_};
   Walk(folder);
 }
 
+void FileFinder::Report(const std::string& path, const FolderEntry& entry) const {
+  t_reported = entry.type;
+  handler_(path.c_str());
+}
+
+// Depth first with a stack of listings and one path that grows and shrinks
+// with it, so that the depth of a tree costs neither call stack nor a copy of
+// the path per level.
 void FileFinder::Walk(const std::string& folder) {
-  std::vector<FolderEntry> entries;
-  if (!listing_->List(folder, entries)) return;
+  struct Level {
+    std::vector<FolderEntry> entries;
+    std::size_t next = 0;      // the entry to take next
+    std::size_t path_end = 0;  // the folder's path is path's first bytes
+  };
+  std::vector<Level> levels;
+  std::string path = folder;
+  levels.emplace_back();
+  if (!listing_->List(path, levels.back().entries)) return;
+  levels.back().path_end = path.size();
   const bool want_folders = mode_ == 2 || mode_ == 3;
   const bool descend = mode_ == 1 || mode_ == 3;
-  std::string path;
-  for (const FolderEntry& entry : entries) {
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (level.next == level.entries.size()) {
+      levels.pop_back();
+      continue;
+    }
+    const FolderEntry& entry = level.entries[level.next++];
+    path.resize(level.path_end);
     if (IsFolderAttributes(entry.attributes)) {
       if (IsDotsOnly(entry.name) || mode_ == 0) continue;
-      std::string subfolder;
-      subfolder.reserve(folder.size() + entry.name.size() + 1);
-      subfolder.append(folder).append(entry.name).push_back(kNativeSeparator);
+      path.append(entry.name).push_back(kNativeSeparator);
       if (want_folders) {
-        if (MatchQuery(entry.name)) handler_(subfolder.c_str());
+        if (MatchQuery(entry.name)) Report(path, entry);
         if (mode_ == 2) continue;
       }
-      if (descend) Walk(subfolder);
+      if (!descend) continue;
+      const std::size_t end = path.size();
+      std::vector<FolderEntry> entries;
+      if (!listing_->List(path, entries)) continue;
+      // `level` is not used past this point: the push may move it.
+      levels.push_back(Level{std::move(entries), 0, end});
     } else {
       if (want_folders) continue;
       if (MatchPattern(entry.name) && MatchQuery(entry.name)) {
-        path.assign(folder).append(entry.name);
-        handler_(path.c_str());
+        path.append(entry.name);
+        Report(path, entry);
       }
     }
   }

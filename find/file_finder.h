@@ -56,6 +56,8 @@ class FileFinder {
 
  private:
   void Walk(const std::string& folder);
+  // Reports the entry whose path is in `path` to the handler.
+  void Report(const std::string& path, const FolderEntry& entry) const;
 
   std::vector<std::string> patterns_;
   std::vector<std::string> queries_;
@@ -69,5 +71,9 @@ class FileFinder {
 // 26 words are; any other, the folder bit with further bits such as a
 // reparse point or compression included, is a file.
 bool IsFolderAttributes(std::uint32_t attributes);
+
+// Within a handler called by a walk on this thread: what the listing said of
+// the entry reported (EntryType::Unknown for a folder).
+EntryType ReportedEntryType();
 
 }  // namespace korvel
