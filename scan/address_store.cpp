@@ -63,14 +63,24 @@ std::uint64_t AddressStore::Append(std::string_view address, unsigned sub_pass) 
 }
 
 void AddressStore::Grow() {
-  std::vector<std::uint64_t> larger(slots_.empty() ? 1024 : slots_.size() * 2, 0);
-  const std::size_t mask = larger.size() - 1;
-  for (const std::uint64_t slot : slots_) {
-    if (slot == 0) continue;
-    const std::uint64_t hash = HashAddress(Decode(Header((slot & kRefMask) - 1)));
-    std::size_t i = hash & mask;
-    while (larger[i] != 0) i = (i + 1) & mask;
-    larger[i] = slot;
+  // Half again as large each time: the table costs 11 to 16 bytes an
+  // address, and growing holds the old one beside it only briefly.
+  std::vector<std::uint64_t> larger(slots_.empty() ? 1024 : slots_.size() / 2 * 3, 0);
+  if (larger.size() >= (std::size_t{1} << 31)) throw std::bad_alloc();
+  // Read the records in their order rather than the table's: one pass
+  // through memory instead of a jump per entry.
+  for (std::size_t b = 0; b < blocks_.size(); ++b) {
+    for (std::size_t offset = 0; offset < blocks_[b].used;) {
+      const auto* header = reinterpret_cast<const unsigned char*>(blocks_[b].data.get() + offset);
+      std::size_t size = 0;
+      const std::uint64_t hash = HashAddress(Decode(header, &size));
+      if (*header != kDead) {
+        std::size_t i = SlotOf(hash, larger.size());
+        while (larger[i] != 0) i = i + 1 == larger.size() ? 0 : i + 1;
+        larger[i] = (hash & ~kRefMask) | (((static_cast<std::uint64_t>(b) << kOffsetBits) | offset) + 1);
+      }
+      offset += size;
+    }
   }
   slots_.swap(larger);
 }
@@ -79,9 +89,9 @@ void AddressStore::Add(std::string_view address, unsigned sub_pass) {
   if ((used_slots_ + 1) * 4 > slots_.size() * 3) Grow();
   const std::uint64_t hash = HashAddress(address);
   const std::uint64_t tag = hash & ~kRefMask;
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t i = hash & mask;
-  for (; slots_[i] != 0; i = (i + 1) & mask) {
+  const std::size_t size = slots_.size();
+  std::size_t i = SlotOf(hash, size);
+  for (; slots_[i] != 0; i = i + 1 == size ? 0 : i + 1) {
     if ((slots_[i] & ~kRefMask) != tag) continue;
     unsigned char* header = Header((slots_[i] & kRefMask) - 1);
     if (Decode(header) != address) continue;
@@ -115,6 +125,8 @@ void AddressStore::Emit(AddressBatch& rows) {
       std::size_t b = run.first_block, offset = run.first_offset;
       while (b != run.end_block || offset != run.end_offset) {
         if (offset >= blocks_[b].used) {
+          // No later run of this sub-pass reaches back into block b.
+          free_done(b, b + 1, sub_pass);
           ++b;
           offset = 0;
           continue;

@@ -55,6 +55,11 @@ class AddressStore {
     return reinterpret_cast<unsigned char*>(blocks_[ref >> kOffsetBits].data.get()) +
            (ref & (kLargestBlock - 1));
   }
+  // The home slot of a hash in a table of `size` slots (below 2^31): the low
+  // half of the hash scaled to the size; the tag is taken from the top.
+  static std::size_t SlotOf(std::uint64_t hash, std::size_t size) {
+    return static_cast<std::size_t>(((hash & 0xFFFFFFFFu) * size) >> 32);
+  }
   static std::string_view Decode(const unsigned char* header, std::size_t* record_size = nullptr);
   std::uint64_t Append(std::string_view address, unsigned sub_pass);
   void Grow();
