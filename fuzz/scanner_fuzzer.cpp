@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the scanner and to the step-by-step reference and
-// stops at the first difference; also checks the text-mode conversion.
+// stops at the first difference; also checks the text-mode conversion, and
+// the streamed scan against the whole-text scan (the first byte picks the
+// chunk size).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include "reference_scanner.h"
 #include "scan/address_scanner.h"
 #include "scan/text_file.h"
+#include "stream_check.h"
 
 namespace {
 
@@ -54,5 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string converted = input;
   korvel::ConvertToText(converted);
   Check(converted == ReferenceText(input), "text mode");
+
+  if (size > 0) {
+    const std::size_t chunk = 1 + (data[0] & 0x7F) * ((data[0] & 0x80) ? 37 : 1);
+    Check(korvel::testing::StreamedRows(input.substr(1), chunk) ==
+              korvel::testing::WholeTextRows(input.substr(1)),
+          "streamed scan");
+  }
   return 0;
 }

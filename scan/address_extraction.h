@@ -26,11 +26,21 @@
 
 namespace korvel::scanning {
 
-// Where the passes hand each address they cut out.
+// The sub-passes in the order they run: one per prefix, e-mail, drive
+// paths, one per link attribute. A row list is ordered by them first.
+inline constexpr unsigned kMailSubPass = static_cast<unsigned>(UrlPrefixes.size());
+inline constexpr unsigned kDriveSubPass = kMailSubPass + 1;
+inline constexpr unsigned kFirstLinkSubPass = kDriveSubPass + 1;
+inline constexpr unsigned kSubPassCount =
+    kFirstLinkSubPass + static_cast<unsigned>(LinkAttributes.size());
+
+// Where the passes hand each address they cut out, with its sub-pass.
 struct Offer {
-  void (*add)(void* context, std::string_view address);
+  void (*add)(void* context, std::string_view address, unsigned sub_pass);
   void* context;
-  void operator()(std::string_view address) const { add(context, address); }
+  void operator()(std::string_view address, unsigned sub_pass) const {
+    add(context, address, sub_pass);
+  }
 };
 
 // One extraction over a text that it never changes: the four passes, the
@@ -45,6 +55,15 @@ class Extraction {
         at_signs_(n),
         drive_colons_(n),
         equals_(n, Bitmap::Start::kUnset) {}
+
+  // For a text that is one window of a longer one (see stream_scan.cpp):
+  // true when a search of pass 4 reached the end of the text, so that the
+  // text after it could change what pass 4 found.
+  bool RanOffEnd() const { return ran_off_end_; }
+  // The attribute name (its index + 1; 0 for none) that ends at the last
+  // position neither blank nor blanked when pass 4 began: the name that an
+  // "=" after the text would be given to.
+  std::size_t TrailingName() const { return trailing_name_; }
 
   void Run(const Offer& offer) {
     std::array<PositionList, kPrefixCount> places;
@@ -191,8 +210,8 @@ class Extraction {
     return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - t_) : n_;
   }
 
-  void Take(std::size_t begin, std::size_t end, const Offer& offer) {
-    offer(std::string_view(t_ + begin, end - begin));
+  void Take(std::size_t begin, std::size_t end, const Offer& offer, unsigned sub_pass) {
+    offer(std::string_view(t_ + begin, end - begin), sub_pass);
     blanked_.SetRange(begin, end);
   }
 
@@ -208,8 +227,15 @@ class Extraction {
   // Pass 4: quoted values of the link attributes, name by name in table order.
   void LinkValues(const Offer& offer);
 
+  // The name an "=" at position `e` (just past the text for e == n_) is
+  // given to: its index + 1 in LinkAttributes with `start` set to where it
+  // begins, or 0 for none.
+  std::size_t NameBefore(std::size_t e, std::size_t& start) const;
+
   const std::atomic<bool>* cancel_;
   unsigned polls_ = 0;
+  bool ran_off_end_ = false;
+  std::size_t trailing_name_ = 0;
   const char* t_;  // the text, never changed
   std::size_t n_;
   Bitmap blanked_;

@@ -82,7 +82,7 @@ void AddressScanner::ExtractAddresses(std::string_view text) {
   const std::string_view trimmed = Trimmed(text);
   if (trimmed.empty()) return;
   scanning::Extraction extraction(trimmed.data(), trimmed.size(), cancel_);
-  extraction.Run(scanning::Offer{[](void* self, std::string_view candidate) {
+  extraction.Run(scanning::Offer{[](void* self, std::string_view candidate, unsigned) {
                                    static_cast<AddressScanner*>(self)->AddAddress(candidate);
                                  },
                                  this});

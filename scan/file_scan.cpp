@@ -1,23 +1,53 @@
 #include "scan/file_scan.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <new>
 #include <stdexcept>
 #include <utility>
 
 #include "scan/address_scanner.h"
+#include "scan/stream_scan.h"
 
 namespace korvel {
 namespace {
 
-// A worker keeps the text buffer of its last file for the next one, up to
-// this size; a larger one is given back at once.
-constexpr std::size_t kKeptBuffer = std::size_t{64} << 20;
-
-// A row holds NUL-terminated text, so an address ends at its first NUL.
-void AddCut(AddressBatch& rows, std::string_view address) {
-  const auto nul = address.find('\0');
-  rows.Add(nul == std::string_view::npos ? address : address.substr(0, nul));
+// How far past its size at the open a file is read: a log written while it
+// is swept is not chased for ever.
+std::uint64_t GrowthMargin(std::uint64_t size) {
+  return std::max<std::uint64_t>(size / 4, std::uint64_t{1} << 20);
 }
+
+// A file that reports no size (as those of /proc and /sys do) and yet gives
+// more than this is endless for all practical purposes (/proc/self/pagemap).
+constexpr std::uint64_t kUnsizedLimit = std::uint64_t{256} << 20;
+
+// The file's bytes up to its size at the open and a margin; past that it
+// ends, and says it grew.
+class SizeGuard final : public ByteSource {
+ public:
+  SizeGuard(ByteSource& file, std::uint64_t size)
+      : file_(file), limit_(size == 0 ? kUnsizedLimit : size + GrowthMargin(size)) {}
+  long long Read(char* buffer, std::size_t count) override {
+    if (read_ >= limit_) {
+      char probe;
+      if (file_.Read(&probe, 1) > 0) grew_ = true;
+      return 0;
+    }
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, limit_ - read_));
+    const long long n = file_.Read(buffer, count);
+    if (n > 0) read_ += static_cast<std::uint64_t>(n);
+    return n;
+  }
+  int Error() const override { return file_.Error(); }
+  bool ShortReadIsEnd() const override { return file_.ShortReadIsEnd(); }
+  bool Grew() const { return grew_; }
+
+ private:
+  ByteSource& file_;
+  std::uint64_t limit_, read_ = 0;
+  bool grew_ = false;
+};
 
 }  // namespace
 
@@ -58,20 +88,20 @@ class FileScanner::Impl {
       issue(SweepProblem::IsOutputFile, 0);
       return;
     }
-    scanner_.SetCancelFlag(control.cancel);
     try {
-      const TextRead read = ReadText(file, file.Size(), text_, {control.cancel, control.bytes_read});
-      switch (read.end) {
-        case TextReadEnd::End: break;
-        case TextReadEnd::Cancelled: out.cancelled = true; return;
-        // What was read is swept; the issue says the rest is missing.
-        case TextReadEnd::Failed: issue(SweepProblem::CannotRead, read.error); break;
-        case TextReadEnd::Grew: issue(SweepProblem::ChangedWhileRead, 0); break;
+      SizeGuard guarded(file, file.Size());
+      const StreamScanResult read =
+          stream_.Scan(guarded, file.Size(), out.rows, {control.cancel, control.bytes_read});
+      // What was read is swept; the issue says the rest is missing.
+      if (guarded.Grew() && file.Size() == 0) {
+        Reset(out);
+        issue(SweepProblem::TooLarge, 0);
+        return;
       }
-      scanner_.ScanView(text_, false);
-      out.rows.Reserve(scanner_.Count(), 0);
-      for (const std::string& address : scanner_.Addresses()) AddCut(out.rows, address);
-      scanner_.Clear();
+      if (read.error != 0)
+        issue(SweepProblem::CannotRead, read.error);
+      else if (guarded.Grew())
+        issue(SweepProblem::ChangedWhileRead, 0);
       out.swept = true;
     } catch (const ScanCancelled&) {
       Reset(out);
@@ -83,20 +113,16 @@ class FileScanner::Impl {
       Reset(out);
       issue(SweepProblem::TooLarge, 0);
     }
-    if (text_.capacity() > kKeptBuffer) std::string().swap(text_);
   }
 
  private:
-  void Reset(FileScan& out) {
-    scanner_.Clear();
-    std::string().swap(text_);
+  static void Reset(FileScan& out) {
     const std::uint64_t size = out.file_size;
     out = FileScan{};
     out.file_size = size;
   }
 
-  std::string text_;
-  AddressScanner scanner_;
+  StreamScanner stream_;
 };
 
 FileScanner::FileScanner() : impl_(std::make_unique<Impl>()) {}

@@ -2,12 +2,15 @@
 // made of the pieces that matter to the four passes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "reference_scanner.h"
 #include "scan/address_scanner.h"
+#include "stream_check.h"
 #include "text_escape.h"
 
 using namespace korvel;
@@ -144,12 +147,27 @@ void ExpectSameAsReference(const std::vector<std::string>& texts) {
   }
 }
 
+// The chunk sizes the streamed scan is tried with.
+constexpr std::size_t kChunks[] = {1, 2, 3, 7, 64, 4096};
+
+void ExpectStreamedSame(const std::string& bytes, std::size_t chunk) {
+  const std::vector<std::string> expected = korvel::testing::WholeTextRows(bytes);
+  const std::vector<std::string> streamed = korvel::testing::StreamedRows(bytes, chunk);
+  if (streamed != expected)
+    FAIL() << "streamed in chunks of " << chunk << " bytes, the rows differ:\n  text: \""
+           << korvel::testing::Escape(bytes)
+           << "\"\n  streamed:   " << korvel::testing::EscapeList(streamed)
+           << "\n  whole text: " << korvel::testing::EscapeList(expected);
+}
+
 }  // namespace
 
 TEST(Differential, PieceTextsMatchTheReference) {
   Random random(20240611);
   for (int round = 0; round < 6000; ++round) {
-    ExpectSameAsReference({PieceText(random, 1 + random.Below(100))});
+    const std::string text = PieceText(random, 1 + random.Below(100));
+    ExpectSameAsReference({text});
+    ExpectStreamedSame(text, kChunks[round % 6]);
     if (HasFatalFailure()) return;
   }
 }
@@ -157,7 +175,9 @@ TEST(Differential, PieceTextsMatchTheReference) {
 TEST(Differential, DenseTextsMatchTheReference) {
   Random random(77);
   for (int round = 0; round < 6000; ++round) {
-    ExpectSameAsReference({DenseText(random, 1 + random.Below(400))});
+    const std::string text = DenseText(random, 1 + random.Below(400));
+    ExpectSameAsReference({text});
+    ExpectStreamedSame(text, kChunks[round % 6]);
     if (HasFatalFailure()) return;
   }
 }
@@ -165,7 +185,9 @@ TEST(Differential, DenseTextsMatchTheReference) {
 TEST(Differential, AttributeTextsMatchTheReference) {
   Random random(31);
   for (int round = 0; round < 6000; ++round) {
-    ExpectSameAsReference({AttributeText(random, 1 + random.Below(24))});
+    const std::string text = AttributeText(random, 1 + random.Below(24));
+    ExpectSameAsReference({text});
+    ExpectStreamedSame(text, kChunks[round % 6]);
     if (HasFatalFailure()) return;
   }
 }
@@ -184,13 +206,77 @@ TEST(Differential, LongTextsMatchTheReference) {
   // Hundreds of distinct addresses (the duplicate index grows), candidates
   // more than 64 KB apart, and texts of several megabytes.
   for (int round = 0; round < 3; ++round) {
-    ExpectSameAsReference({LongText(random, 40000, 0)});
+    const std::string text = LongText(random, 40000, 0);
+    ExpectSameAsReference({text});
+    ExpectStreamedSame(text, kChunks[round + 2]);
     if (HasFatalFailure()) return;
   }
   ExpectSameAsReference({LongText(random, 1 << 20, 70000), LongText(random, 300000, 0)});
   if (HasFatalFailure()) return;
   for (std::size_t megabytes : {3u, 5u}) {
-    ExpectSameAsReference({LongText(random, megabytes << 20, 1 << 17)});
+    const std::string text = LongText(random, megabytes << 20, 1 << 17);
+    ExpectSameAsReference({text});
+    ExpectStreamedSame(text, 4096);
     if (HasFatalFailure()) return;
   }
+}
+
+// Texts made to put each kind of edge at every place a cut can fall: every
+// chunk size from 1 to 40 moves the cuts across each of them.
+TEST(Differential, StreamedEdgesMatchTheWholeText) {
+  const std::string filler(300, 'w');
+  const std::vector<std::string> texts = {
+      // Tokens, CR LF and Ctrl+Z across edges; the first window is trimmed.
+      " \r\n\t.a@b.c C:\\x\r\nhttp://h/p\r\r\n x.y@z.org\r",
+      "C:\\x ../a/b www.Q.org\r\nfile:x Mailto:j@k.l d:/e\x1a http://after.end",
+      "a@b.c\r\n\r\n\r\x1a",
+      // A name before the cut, its "=" after it, blanked addresses between.
+      "src a@b.c \n = 'v w' xsrc\t\t=\t\"q\" data a@b.c d@e.f = 'x y' href=\n\n'z'",
+      "Href a@b.c\n \"not\" = \"v\" cite= a@b.c \"u\"",
+      // Quoted values over many chunks, with earlier finds and escapes in them.
+      "<a href=\"http://x a@b.c " + filler + " \\\" c:\\d\"> usemap='" + filler + " '",
+      // Quotes that never close, and runs without a stop longer than a chunk.
+      "action='" + filler + " http://h " + filler + " src=\"a\"",
+      "http://" + filler + filler + " x@" + filler + ".org " + filler + "@q.r",
+      // Found by a link value first, by an earlier pass later: the row moves.
+      "<a href=\"http://h\"> " + filler + " http://h " + filler + " codebase='a@b.c' a@b.c",
+      // Rows cut at the NUL stay apart when the addresses differ after it.
+      std::string("http://a\0b http://a\0c http://a\0b\n", 32),
+  };
+  for (const std::string& text : texts) {
+    for (std::size_t chunk = 1; chunk <= 40; ++chunk) {
+      ExpectStreamedSame(text, chunk);
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+// What the caller sees besides the rows: a read failure ends the text where
+// it happened, a raised flag cancels, and the bytes are counted as read.
+TEST(Differential, StreamedScanReportsFailureCancelAndBytes) {
+  Random random(11);
+  std::string text = LongText(random, 200000, 0);
+  std::replace(text.begin(), text.end(), '\x1a', '\x1b');  // read to the end
+  StreamScanner scanner(4096);
+  for (std::size_t fail_at : {std::size_t{0}, std::size_t{5000}, std::size_t{123457}}) {
+    korvel::testing::StringSource source(text, 1000, fail_at);
+    AddressBatch rows;
+    std::atomic<std::uint64_t> counted{0};
+    const StreamScanResult result = scanner.Scan(source, text.size(), rows, {nullptr, &counted});
+    EXPECT_EQ(result.error, 5);
+    EXPECT_EQ(result.bytes_read, fail_at);
+    EXPECT_EQ(counted.load(), fail_at);
+    std::vector<std::string> streamed;
+    for (std::string_view row : rows) streamed.emplace_back(row);
+    EXPECT_EQ(streamed, korvel::testing::WholeTextRows(text.substr(0, fail_at)));
+  }
+  const std::atomic<bool> cancel{true};
+  korvel::testing::StringSource source(text, 1000);
+  AddressBatch rows;
+  rows.Add("left over");
+  EXPECT_THROW(scanner.Scan(source, 0, rows, {&cancel, nullptr}), ScanCancelled);
+  EXPECT_TRUE(rows.Empty());
+  // The scanner is whole again after a cancel.
+  korvel::testing::StringSource again(text, 1 << 20);
+  EXPECT_EQ(korvel::testing::StreamedRows(scanner, again, 0), korvel::testing::WholeTextRows(text));
 }
