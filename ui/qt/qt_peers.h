@@ -144,6 +144,21 @@ class QtListPeer final : public ListPeer {
   void Enable(bool enable) override;
   bool IsEnabled() const override;
   void SetFocus() override;
+  DWORD GetExtendedStyle() const override { return extended_; }
+  void SetExtendedStyle(DWORD styles) override;
+  ResultView* View() const { return view_; }
+
+ protected:
+  void ColumnInserted(int column, int format, int width) override;
+
+ private:
+  ResultView* view_;
+  DWORD extended_ = 0;
+}; }
+  void SetText(const std::string&) override {}
+  void Enable(bool enable) override;
+  bool IsEnabled() const override;
+  void SetFocus() override;
   int GetItemCount() const override;
   int InsertItem(int index, const std::string& text) override;
   bool SetItemText(int row, int column, const std::string& text) override;
