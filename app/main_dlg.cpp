@@ -6,6 +6,7 @@
 #include "res/templates.h"
 #include "ui/app.h"
 #include "ui/desktop.h"
+#include "ui/list_rows.h"
 
 namespace korvel {
 
@@ -114,6 +115,10 @@ void CMainDlg::OnCancel() {
   }
   SaveSettings(*this);
   CDialog::OnCancel();
+}
+
+void CMainDlg::AddFileRows(std::string_view location, AddressBatch&& rows) {
+  m_lstResults.Rows().AppendGroup(rows.Bytes(), rows, location);
 }
 
 void CMainDlg::AddResultRow(std::string_view address, std::string_view location) {

@@ -24,6 +24,8 @@ class CMainDlg : public CDialog, public RowSink, public SweepHooks, public Setti
 
   // RowSink: a row appended to the result list.
   void AddResultRow(std::string_view address, std::string_view location) override;
+  // RowSink: the rows of one file, appended in one piece.
+  void AddFileRows(std::string_view location, AddressBatch&& rows) override;
 
   // The folder options as the fields show them right now.
   FolderOptions CurrentFolderOptions();

@@ -16,6 +16,7 @@
 #include "settings/history.h"
 #include "ui/desktop.h"
 #include "ui/file_dialog.h"
+#include "ui/list_rows.h"
 
 namespace korvel {
 namespace {
@@ -116,11 +117,7 @@ void CMainDlg::OnDropFiles(HDROP hDropInfo) {
 
 void CMainDlg::OnExit() { OnCancel(); }
 
-void CMainDlg::RemoveSelectedRow() {
-  if (m_lstResults.GetItemCount() == 0) return;
-  const int selected = m_lstResults.GetNextItem(-1, LVNI_SELECTED);
-  if (selected >= 0) m_lstResults.DeleteItem(selected);
-}
+void CMainDlg::RemoveSelectedRow() { m_lstResults.Rows().RemoveSelected(); }
 
 void CMainDlg::OnRemoveItem() { RemoveSelectedRow(); }
 

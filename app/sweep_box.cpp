@@ -11,9 +11,17 @@ namespace korvel {
 
 void RowHandover::AddResultRow(std::string_view address, std::string_view location) {
   // A file's rows come together and share its location.
-  if (!collecting_.addresses.empty() && collecting_.location != location) HandOver();
-  if (collecting_.addresses.empty()) collecting_.location.assign(location);
-  collecting_.addresses.emplace_back(address);
+  if (!collecting_.addresses.Empty() && collecting_.location != location) HandOver();
+  if (collecting_.addresses.Empty()) collecting_.location.assign(location);
+  collecting_.addresses.Add(address);
+}
+
+void RowHandover::AddFileRows(std::string_view location, AddressBatch&& rows) {
+  HandOver();  // rows that came one by one stay before these
+  if (rows.Empty()) return;
+  FileRows file{std::string(location), std::move(rows)};
+  std::lock_guard lock(mutex_);
+  ready_.push_back(std::move(file));
 }
 
 void RowHandover::FileSwept(std::string_view) { HandOver(); }
@@ -28,7 +36,7 @@ void RowHandover::ReportIssue(const SweepIssue& issue) {
 }
 
 void RowHandover::HandOver() {
-  if (collecting_.addresses.empty()) return;
+  if (collecting_.addresses.Empty()) return;
   std::lock_guard lock(mutex_);
   ready_.push_back(std::move(collecting_));
   collecting_ = FileRows{};
@@ -66,15 +74,12 @@ BOOL CSweepBox::OnInitDialog() {
 bool CSweepBox::ListRowsUntil(ULONGLONG until) {
   for (RowHandover::FileRows& file : rows_.Take()) backlog_.push_back(std::move(file));
   Backend& backend = CurrentBackend();
-  std::size_t listed = 0;
+  // A file's rows go in whole: one copy of its addresses, its location once.
   while (!backlog_.empty()) {
-    const RowHandover::FileRows& file = backlog_.front();
-    while (nextAddress_ < file.addresses.size()) {
-      owner_.AddResultRow(file.addresses[nextAddress_++], file.location);
-      if (++listed % 512 == 0 && backend.GetTickCount() >= until) return false;
-    }
+    RowHandover::FileRows& file = backlog_.front();
+    owner_.AddFileRows(file.location, std::move(file.addresses));
     backlog_.pop_front();
-    nextAddress_ = 0;
+    if (!backlog_.empty() && backend.GetTickCount() >= until) return false;
   }
   return true;
 }

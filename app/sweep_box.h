@@ -17,17 +17,18 @@ namespace korvel {
 
 class CMainDlg;
 
-// The engine calls it on its own thread. A file's rows are collected there
-// without a lock and handed over whole when the file is done; the window
-// takes every finished file at once.
+// The engine calls it on its own thread. A file's rows come as one batch
+// and are handed over whole, moved, under the lock; the window takes every
+// finished file at once and gives each batch to the list in one piece.
 class RowHandover final : public RowSink {
  public:
   struct FileRows {
     std::string location;
-    std::vector<std::string> addresses;
+    AddressBatch addresses;
   };
 
   void AddResultRow(std::string_view address, std::string_view location) override;
+  void AddFileRows(std::string_view location, AddressBatch&& rows) override;
   void FileSwept(std::string_view location) override;
   void ReportIssue(const SweepIssue& issue) override;
 
@@ -83,7 +84,6 @@ class CSweepBox final : public CSweepProgress {
   bool singleFile_;
   ULONGLONG listedAt_ = 0;
   std::deque<RowHandover::FileRows> backlog_;
-  std::size_t nextAddress_ = 0;  // in backlog_.front()
 };
 
 }  // namespace korvel

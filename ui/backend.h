@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/desktop.h"
+#include "ui/list_rows.h"
 #include "ui/messages.h"
 #include "ui/resource_types.h"
 
@@ -82,22 +83,47 @@ class DialogPeer : public WindowPeer {
   bool showOnRun_ = true;
 };
 
+// A report list. Its rows live in the layer's store (ui/list_rows.h), once
+// for every backend; the backend listens to the store and shows what it
+// gives, and tells it of the user's selection.
 class ListPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
-  virtual int GetItemCount() const = 0;
-  virtual int InsertItem(int index, const std::string& text) = 0;  // past the end appends
-  virtual bool SetItemText(int row, int column, const std::string& text) = 0;
-  virtual std::string GetItemText(int row, int column) const = 0;  // "" outside
-  virtual bool DeleteItem(int row) = 0;
-  virtual void DeleteAllItems() = 0;
-  virtual int InsertColumn(int index, const std::string& heading, int format, int width) = 0;
-  virtual int GetColumnCount() const = 0;
+  ListRows& Rows() { return rows_; }
+  const ListRows& Rows() const { return rows_; }
+
+  int GetItemCount() const { return rows_.Count(); }
+  int InsertItem(int index, const std::string& text) { return rows_.InsertRow(index, text); }
+  bool SetItemText(int row, int column, const std::string& text) {
+    return rows_.SetCell(row, column, text);
+  }
+  std::string GetItemText(int row, int column) const {  // "" outside
+    return std::string(rows_.Cell(row, column));
+  }
+  bool DeleteItem(int row) { return rows_.Remove(row); }
+  void DeleteAllItems() { rows_.Clear(); }
+  int InsertColumn(int index, const std::string& heading, int format, int width) {
+    const int at = rows_.InsertColumn(index, heading);
+    ColumnInserted(at, format, width);
+    return at;
+  }
+  int GetColumnCount() const { return rows_.ColumnCount(); }
+  // Selecting a row makes it the only selected one and focuses it.
+  void SetSelected(int row, bool selected) {
+    selected ? rows_.SelectOnly(row) : rows_.Select(row, false);
+  }
+  bool IsSelected(int row) const { return rows_.IsSelected(row); }
+  int NextSelected(int after) const { return rows_.NextSelected(after); }  // -1 when none
+
   virtual DWORD GetExtendedStyle() const = 0;
   virtual void SetExtendedStyle(DWORD styles) = 0;
-  virtual void SetSelected(int row, bool selected) = 0;  // single selection
-  virtual bool IsSelected(int row) const = 0;
-  virtual int NextSelected(int after) const = 0;  // -1 when none
+
+ protected:
+  // A column was added to the store at `column`; show it with this width.
+  virtual void ColumnInserted(int /*column*/, int /*format*/, int /*width*/) {}
+
+ private:
+  ListRows rows_;
 };
 
 class ComboPeer : public WindowPeer {

@@ -48,6 +48,8 @@ bool CListCtrl::AcceptsPeer(const WindowPeer& peer) const {
 }
 ListPeer& CListCtrl::Peer() const { return Require<ListPeer>(m_hWnd, "list control"); }
 
+ListRows& CListCtrl::Rows() const { return Peer().Rows(); }
+
 int CListCtrl::GetItemCount() const { return Peer().GetItemCount(); }
 
 int CListCtrl::InsertItem(int nItem, const std::string& text) {

@@ -12,10 +12,14 @@ class ComboPeer;
 class ButtonPeer;
 class ProgressPeer;
 class ToolTipPeer;
+class ListRows;
 
-// Report list: rows of text cells, at most one selected row.
+// Report list: rows of text cells, kept in the layer's row store. Row
+// indices are the rows shown, in the order shown (a filter and a sort apply).
 class CListCtrl : public CWnd {
  public:
+  // The store itself: groups of rows, filter, sort, the whole selection.
+  ListRows& Rows() const;
   int GetItemCount() const;
   // Inserts a row whose first cell is `text`; returns its index, -1 on failure.
   // An index past the end appends.

@@ -13,7 +13,7 @@ const Texts kPageAddresses{"http://a.example/one", "http://b.example/two"};
 
 Texts Column(HeadlessDialog& d, int column) {
   Texts texts;
-  for (const auto& row : d.List(IDC_RESULTS).Rows())
+  for (const auto& row : d.List(IDC_RESULTS).Table())
     texts.push_back(row.at(static_cast<std::size_t>(column)));
   return texts;
 }

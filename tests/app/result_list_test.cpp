@@ -22,7 +22,7 @@ TEST_F(ResultList, RemoveItemDropsTheSelectedRowOnly) {
       .Press(VK_DELETE)  // no key handling on the list
       .Press(VK_ESCAPE);
   RunProgram();
-  EXPECT_EQ(Main().List(IDC_RESULTS).Rows(), (Rows{kThree[2]}));
+  EXPECT_EQ(Main().List(IDC_RESULTS).Table(), (Rows{kThree[2]}));
 }
 
 TEST_F(ResultList, RemoveAllAsksEvenWhenTheListIsEmpty) {

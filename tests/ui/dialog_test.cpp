@@ -67,7 +67,10 @@ TEST(KeyRouting, FocusStartsOnTheFirstTabStop) {
 TEST(MessageMap, RoutesClicksNotificationsAndDrops) {
   HeadlessBackend ui;
   TestApp app;
-  ui.Then([](HeadlessDialog& d) { d.List(kList).InsertItem(0, "row"); })
+  ui.Then([](HeadlessDialog& d) {
+      d.List(kList).InsertColumn(0, "A", LVCFMT_LEFT, 10);  // a list without columns holds no row
+      d.List(kList).InsertItem(0, "row");
+    })
       .Click(kButton)
       .DoubleClickRow(kList, 0)
       .Drop({"/a", "/b"})

@@ -264,10 +264,7 @@ void HeadlessBackend::ClickRow(HeadlessDialog& dialog, int listId, int row, UINT
     Fail("list " + std::to_string(listId) + " has no row " + std::to_string(row));
   MoveFocusTo(list);
   // A click on no row clears the selection.
-  if (row < 0)
-    list->SetSelected(list->Selected(), false);
-  else
-    list->SetSelected(row, true);
+  list->Rows().SelectOnly(row);
   if (notification != 0) SendNotify(list, notification);
 }
 

@@ -49,6 +49,7 @@ class HeadlessStatic : public Window<WindowPeer> {
   using Window::Window;
 };
 
+// The rows are the layer's store (Rows()); the list keeps only its columns' looks.
 class HeadlessList : public Window<ListPeer> {
  public:
   using Window::Window;
@@ -58,29 +59,29 @@ class HeadlessList : public Window<ListPeer> {
     int width;
   };
 
-  int GetItemCount() const override;
-  int InsertItem(int index, const std::string& text) override;
-  bool SetItemText(int row, int column, const std::string& text) override;
-  std::string GetItemText(int row, int column) const override;
-  bool DeleteItem(int row) override;
-  void DeleteAllItems() override;
-  int InsertColumn(int index, const std::string& heading, int format, int width) override;
-  int GetColumnCount() const override;
   DWORD GetExtendedStyle() const override { return extendedStyle_; }
   void SetExtendedStyle(DWORD styles) override { extendedStyle_ = styles; }
-  void SetSelected(int row, bool selected) override;
-  bool IsSelected(int row) const override;
-  int NextSelected(int after) const override;
 
-  const std::vector<std::vector<std::string>>& Rows() const { return rows_; }
   const std::vector<Column>& Columns() const { return columns_; }
-  int Selected() const { return selected_; }
+  // The rows shown, cell by cell, for a test to compare.
+  std::vector<std::vector<std::string>> Table() const {
+    std::vector<std::vector<std::string>> table;
+    for (int row = 0; row < GetItemCount(); ++row) {
+      table.emplace_back();
+      for (int column = 0; column < GetColumnCount(); ++column)
+        table.back().push_back(GetItemText(row, column));
+    }
+    return table;
+  }
+
+ protected:
+  void ColumnInserted(int column, int format, int width) override {
+    columns_.insert(columns_.begin() + column, Column{Rows().Heading(column), format, width});
+  }
 
  private:
-  std::vector<std::vector<std::string>> rows_;
   std::vector<Column> columns_;
   DWORD extendedStyle_ = 0;
-  int selected_ = -1;
 };
 
 class HeadlessCombo : public Window<ComboPeer> {

@@ -348,6 +348,7 @@ void QtComboPeer::ResetContent() {
 
 QtListPeer::QtListPeer(const ControlTemplate& control, QtDialogPeer& dialog, ResultView* view)
     : ListPeer(control.kind, control.id, &dialog), view_(view) {
+  view_->SetRows(Rows());
   view_->setShowGrid(false);  // until the program adds grid lines
   if (control.style & LVS_SINGLESEL)
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -367,62 +368,14 @@ void QtListPeer::SetFocus() {
   view_->setFocus(Qt::OtherFocusReason);
 }
 
-int QtListPeer::GetItemCount() const { return view_->Model()->RowCount(); }
-
-int QtListPeer::InsertItem(int index, const std::string& text) {
-  return view_->Model()->InsertRow(index, text);
+void QtListPeer::ColumnInserted(int column, int, int width) {
+  if (width >= 0) view_->SetColumnWidth(column, width);
 }
-
-bool QtListPeer::SetItemText(int row, int column, const std::string& text) {
-  return view_->Model()->SetCell(row, column, text);
-}
-
-std::string QtListPeer::GetItemText(int row, int column) const {
-  return view_->Model()->Cell(row, column);
-}
-
-bool QtListPeer::DeleteItem(int row) { return view_->Model()->RemoveRow(row); }
-
-void QtListPeer::DeleteAllItems() { view_->Model()->RemoveAll(); }
-
-int QtListPeer::InsertColumn(int index, const std::string& heading, int, int width) {
-  const int at = view_->Model()->InsertColumn(index, heading);
-  if (width >= 0) view_->SetColumnWidth(at, width);
-  return at;
-}
-
-int QtListPeer::GetColumnCount() const { return view_->Model()->ColumnCount(); }
 
 void QtListPeer::SetExtendedStyle(DWORD styles) {
   extended_ = styles;
   view_->setShowGrid((styles & LVS_EX_GRIDLINES) != 0);
   view_->SetInfoTips((styles & LVS_EX_INFOTIP) != 0);
-}
-
-void QtListPeer::SetSelected(int row, bool selected) {
-  ResultModel* model = view_->Model();
-  if (row < 0 || row >= model->RowCount()) return;
-  model->Flush();
-  const QModelIndex index = model->index(row, 0);
-  if (selected) {
-    view_->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  } else {
-    view_->selectionModel()->select(index,
-                                    QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-  }
-}
-
-bool QtListPeer::IsSelected(int row) const {
-  if (row < 0 || row >= view_->Model()->rowCount()) return false;
-  return view_->selectionModel()->isRowSelected(row, QModelIndex());
-}
-
-int QtListPeer::NextSelected(int after) const {
-  int next = -1;
-  for (const QModelIndex& index : view_->selectionModel()->selectedRows())
-    if (index.row() > after && (next < 0 || index.row() < next)) next = index.row();
-  return next;
 }
 
 // ---------------------------------------------------------------- progress bar

@@ -144,20 +144,12 @@ class QtListPeer final : public ListPeer {
   void Enable(bool enable) override;
   bool IsEnabled() const override;
   void SetFocus() override;
-  int GetItemCount() const override;
-  int InsertItem(int index, const std::string& text) override;
-  bool SetItemText(int row, int column, const std::string& text) override;
-  std::string GetItemText(int row, int column) const override;
-  bool DeleteItem(int row) override;
-  void DeleteAllItems() override;
-  int InsertColumn(int index, const std::string& heading, int format, int width) override;
-  int GetColumnCount() const override;
   DWORD GetExtendedStyle() const override { return extended_; }
   void SetExtendedStyle(DWORD styles) override;
-  void SetSelected(int row, bool selected) override;
-  bool IsSelected(int row) const override;
-  int NextSelected(int after) const override;
   ResultView* View() const { return view_; }
+
+ protected:
+  void ColumnInserted(int column, int format, int width) override;
 
  private:
   ResultView* view_;

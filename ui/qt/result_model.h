@@ -1,49 +1,54 @@
 #pragma once
-// The rows of the result list, kept as the bytes the sweeps delivered.
-//
-// A sweep can add a million rows, so the cells are not QStrings: every text
-// lives once in a block arena and a row is a few offsets into it. Rows of one
-// file repeat the same location, so a cell equal to the one above it shares
-// its bytes. Text is decoded for display only when the view asks for it.
+// The result list's rows as Qt's views see them: a table model over the
+// layer's row store (ui/list_rows.h), which keeps the bytes, the selection
+// and the view order. Text is decoded for display only when a view asks.
 //
 // Appends are announced to views in batches: the rows are stored at once (and
 // every byte-level query sees them), while views learn about them at the next
 // turn of the event loop or at the next other change, whichever comes first.
 #include <QAbstractTableModel>
-#include <QStringList>
-#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "ui/list_rows.h"
 
 namespace korvel::qt {
 
-class ResultModel : public QAbstractTableModel {
+class ResultModel : public QAbstractTableModel, private ListRows::Listener {
   Q_OBJECT
 
  public:
-  explicit ResultModel(QObject* parent = nullptr);
+  // Shows `rows`, or a store of its own when null.
+  explicit ResultModel(ListRows* rows = nullptr, QObject* parent = nullptr);
   ~ResultModel() override;
 
-  // Byte-level access, as the list control's operations need it. Row and
-  // column indices are 0-based; out-of-range indices are refused.
-  int RowCount() const { return static_cast<int>(row_count_); }
-  int ColumnCount() const { return static_cast<int>(headings_.size()); }
-  int InsertColumn(int index, std::string heading);
-  int InsertRow(int index, std::string_view first_cell);
-  bool SetCell(int row, int column, std::string_view text);
-  std::string Cell(int row, int column) const;
-  std::string_view CellView(int row, int column) const;
-  std::string Heading(int column) const;
-  bool RemoveRow(int row);
-  void RemoveAll();
+  ListRows& Rows() { return *rows_; }
+  const ListRows& Rows() const { return *rows_; }
+
+  // Byte-level access to the rows shown, as the store gives it.
+  int RowCount() const { return rows_->Count(); }
+  int ColumnCount() const { return rows_->ColumnCount(); }
+  int InsertColumn(int index, std::string heading) { return rows_->InsertColumn(index, std::move(heading)); }
+  int InsertRow(int index, std::string_view first_cell) { return rows_->InsertRow(index, first_cell); }
+  bool SetCell(int row, int column, std::string_view text) { return rows_->SetCell(row, column, text); }
+  std::string Cell(int row, int column) const { return std::string(rows_->Cell(row, column)); }
+  std::string_view CellView(int row, int column) const { return rows_->Cell(row, column); }
+  std::string Heading(int column) const { return rows_->Heading(column); }
+  bool RemoveRow(int row) { return rows_->Remove(row); }
+  void RemoveAll() { rows_->Clear(); }
 
   // Tells the views about rows appended since the last call.
   void Flush();
+  // The store changed its selection or focus; the view follows.
+  std::function<void()> on_selection_changed;
 
-  // Bytes held by the arena and the cell table (for the benchmark).
-  std::size_t StorageBytes() const;
+  // Between the begin and the end of a change: the view's own selection
+  // updates then say nothing about the user's choice.
+  bool Changing() const { return changing_; }
+
+  std::size_t StorageBytes() const { return rows_->MemoryBytes(); }
 
   // QAbstractTableModel
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -53,33 +58,23 @@ class ResultModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
-  struct Span {
-    std::uint32_t block = 0;
-    std::uint32_t offset = 0;
-    std::uint32_t length = 0;
-  };
+  // ListRows::Listener
+  void RowsAppended(int first, int count) override;
+  void BeginRemoveRows(int first, int last) override;
+  void EndRemoveRows() override;
+  void BeginReset() override;
+  void EndReset() override;
+  void CellChanged(int row, int column) override;
+  void SelectionChanged() override;
 
-  Span Store(std::string_view text);
-  std::string_view View(const Span& span) const;
-  Span& At(std::size_t row, std::size_t column) { return cells_[row * headings_.size() + column]; }
-  const Span& At(std::size_t row, std::size_t column) const {
-    return cells_[row * headings_.size() + column];
-  }
-  void Release(const Span& span);
-  void CompactIfWasteful();
   void ScheduleFlush();
 
-  std::vector<std::string> headings_;
-  std::vector<Span> cells_;    // row-major, ColumnCount() spans a row
-  std::size_t row_count_ = 0;  // rows stored
-  std::size_t announced_ = 0;  // rows the views know of
+  std::unique_ptr<ListRows> own_;
+  ListRows* rows_;
+  int announced_ = 0;  // rows the views know of
+  int columns_ = 0;    // columns the views know of
   bool flush_posted_ = false;
-
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::vector<std::uint32_t> block_sizes_;
-  std::uint32_t used_in_last_ = 0;  // bytes used in blocks_.back()
-  std::size_t arena_bytes_ = 0;
-  std::size_t released_bytes_ = 0;  // upper bound on the unreferenced bytes
+  bool changing_ = false;
 };
 
 }  // namespace korvel::qt

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 #include <QToolTip>
+#include <algorithm>
 
 #include "ui/qt/result_model.h"
 
@@ -25,8 +26,8 @@ class RowDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-ResultView::ResultView(QWidget* parent) : QTableView(parent), model_(new ResultModel(this)) {
-  setModel(model_);
+ResultView::ResultView(QWidget* parent) : QTableView(parent) {
+  AttachModel(new ResultModel(nullptr, this));
   setItemDelegate(new RowDelegate(this));
   setShowGrid(true);
   setSelectionBehavior(SelectRows);
@@ -56,6 +57,52 @@ ResultView::ResultView(QWidget* parent) : QTableView(parent), model_(new ResultM
   columns->setStretchLastSection(false);
   columns->setSectionResizeMode(QHeaderView::Interactive);
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void ResultView::SetRows(ListRows& rows) { AttachModel(new ResultModel(&rows, this)); }
+
+void ResultView::AttachModel(ResultModel* model) {
+  ResultModel* old = model_;
+  model_ = model;
+  setModel(model_);
+  delete old;
+  model_->on_selection_changed = [this] { ShowStoreSelection(); };
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this](const QItemSelection& selected, const QItemSelection& deselected) {
+            if (showing_ || model_->Changing()) return;
+            for (const QItemSelectionRange& range : deselected)
+              model_->Rows().SelectFromView(range.top(), range.bottom(), false);
+            for (const QItemSelectionRange& range : selected)
+              model_->Rows().SelectFromView(range.top(), range.bottom(), true);
+          });
+  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (showing_ || model_->Changing()) return;
+            model_->Rows().FocusFromView(current.isValid() ? current.row() : -1);
+          });
+}
+
+void ResultView::ShowStoreSelection() {
+  if (!selectionModel()) return;
+  showing_ = true;
+  const ListRows& rows = model_->Rows();
+  QItemSelection selection;
+  const int last_column = std::max(0, model_->columnCount() - 1);
+  for (int row = rows.NextSelected(-1); row >= 0;) {
+    int end = row;
+    while (end + 1 < model_->rowCount() && rows.IsSelected(end + 1)) ++end;
+    if (row < model_->rowCount())
+      selection.select(model_->index(row, 0),
+                       model_->index(std::min(end, model_->rowCount() - 1), last_column));
+    row = rows.NextSelected(end);
+  }
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  const int focused = rows.Focused();
+  selectionModel()->setCurrentIndex(focused >= 0 && focused < model_->rowCount()
+                                        ? model_->index(focused, 0)
+                                        : QModelIndex(),
+                                    QItemSelectionModel::NoUpdate);
+  showing_ = false;
 }
 
 int ResultView::SelectedRow() const {

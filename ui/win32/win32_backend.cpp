@@ -303,6 +303,21 @@ INT_PTR HandleDialogMessage(::HWND window, UINT message, ::WPARAM wParam, ::LPAR
                             header->code == LVN_GETDISPINFOW);
         return TRUE;
       }
+      // The user's selection goes to the row store.
+      if (header->code == LVN_ITEMCHANGED || header->code == LVN_ODSTATECHANGED) {
+        if (auto* list = dynamic_cast<Win32List*>(g_backend->PeerOf(header->hwndFrom))) {
+          if (header->code == LVN_ITEMCHANGED) {
+            const auto* change = reinterpret_cast<const ::NMLISTVIEW*>(lParam);
+            if ((change->uChanged & LVIF_STATE) != 0)
+              list->StateChanged(change->iItem, change->iItem, change->uNewState,
+                                 change->uOldState);
+          } else {
+            const auto* range = reinterpret_cast<const ::NMLVODSTATECHANGE*>(lParam);
+            list->StateChanged(range->iFrom, range->iTo, range->uNewState, range->uOldState);
+          }
+        }
+        return TRUE;
+      }
       if (header->code != NM_DBLCLK && header->code != NM_RDBLCLK) return FALSE;
       WindowPeer* control = g_backend->PeerOf(header->hwndFrom);
       if (control == nullptr || control->Kind() != ControlKind::ListView) return FALSE;

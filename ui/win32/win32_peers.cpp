@@ -50,6 +50,13 @@ void FocusNative(::HWND window) {
 
 // Win32List
 
+Win32List::Win32List(ControlKind kind, int id, WindowPeer* parent, ::HWND handle)
+    : Native(kind, id, parent, handle) {
+  Rows().SetListener(this);
+}
+
+Win32List::~Win32List() { Rows().SetListener(nullptr); }
+
 void Win32List::CountLater() {
   if (syncPosted_) return;
   syncPosted_ = true;
@@ -58,7 +65,7 @@ void Win32List::CountLater() {
 
 void Win32List::SyncCount() {
   syncPosted_ = false;
-  const int count = static_cast<int>(rows_.size());
+  const int count = Rows().Count();
   if (count == shown_) return;
   shown_ = count;
   // Rows only ever come at the end here: nothing above them moves.
@@ -70,90 +77,94 @@ void Win32List::GetDispInfo(void* item, bool wide) {
   // LVITEMA and LVITEMW have one layout; only the text differs.
   auto* cell = static_cast<LVITEMA*>(item);
   if ((cell->mask & LVIF_TEXT) == 0) return;
-  const std::size_t row = static_cast<std::size_t>(cell->iItem);
-  const std::size_t column = static_cast<std::size_t>(cell->iSubItem);
-  static char empty[1] = {};
-  const std::string* text =
-      row < rows_.size() && column < rows_[row].size() ? &rows_[row][column] : nullptr;
+  const std::string_view text = Rows().Cell(cell->iItem, cell->iSubItem);
   if (!wide) {
     // Our own buffer, so the control may show the whole cell.
-    cell->pszText = text != nullptr ? const_cast<char*>(text->c_str()) : empty;
+    narrow_.assign(text);
+    cell->pszText = narrow_.data();
     return;
   }
   wide_.clear();
-  if (text != nullptr && !text->empty()) {
+  if (!text.empty()) {
     const int length =
-        MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), nullptr, 0);
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     wide_.resize(static_cast<std::size_t>(length));
-    MultiByteToWideChar(CP_ACP, 0, text->data(), static_cast<int>(text->size()), wide_.data(),
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide_.data(),
                         length);
   }
   reinterpret_cast<LVITEMW*>(item)->pszText = wide_.data();
 }
 
-int Win32List::GetItemCount() const { return static_cast<int>(rows_.size()); }
-
-int Win32List::InsertItem(int index, const std::string& text) {
-  if (index < 0) return -1;
-  const std::size_t columns = std::max<std::size_t>(static_cast<std::size_t>(GetColumnCount()), 1);
-  std::vector<std::string> row(columns);
-  row[0] = text;
-  if (static_cast<std::size_t>(index) >= rows_.size()) {
-    rows_.push_back(std::move(row));
-    CountLater();
-    return static_cast<int>(rows_.size()) - 1;
+void Win32List::StateChanged(int first, int last, UINT newState, UINT oldState) {
+  if (showing_) return;
+  if (first < 0) {
+    first = 0;
+    last = Rows().Count() - 1;
   }
-  // Inside the list: the rows below move down, and so does the selection.
-  SyncCount();
-  const int selected = NextSelected(-1);
-  rows_.insert(rows_.begin() + index, std::move(row));
-  SyncCount();
-  if (selected >= index) {
-    SetSelected(selected, false);
-    SetSelected(selected + 1, true);
-  }
-  InvalidateRect(handle_, nullptr, FALSE);
-  return index;
+  if (((newState ^ oldState) & LVIS_SELECTED) != 0)
+    Rows().SelectFromView(first, last, (newState & LVIS_SELECTED) != 0);
+  if ((newState & LVIS_FOCUSED) != 0 && first == last) Rows().FocusFromView(first);
 }
 
-bool Win32List::SetItemText(int row, int column, const std::string& text) {
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || column < 0 ||
-      column >= GetColumnCount())
-    return false;
-  std::vector<std::string>& cells = rows_[static_cast<std::size_t>(row)];
-  if (cells.size() <= static_cast<std::size_t>(column))
-    cells.resize(static_cast<std::size_t>(column) + 1);
-  cells[static_cast<std::size_t>(column)] = text;
+void Win32List::RowsAppended(int, int) { CountLater(); }
+
+void Win32List::BeginRemoveRows(int first, int last) {
+  SyncCount();
+  showing_ = true;
+  // The control drops the rows' selection and moves the ones below up.
+  for (int row = last; row >= first; --row)
+    SendMessageA(handle_, LVM_DELETEITEM, static_cast<::WPARAM>(row), 0);
+  showing_ = false;
+}
+
+void Win32List::EndRemoveRows() {
+  shown_ = Rows().Count();
+  ShowStoreSelection();
+  InvalidateRect(handle_, nullptr, FALSE);
+}
+
+void Win32List::EndReset() {
+  shown_ = Rows().Count();
+  syncPosted_ = false;
+  SendMessageA(handle_, LVM_SETITEMCOUNT, static_cast<::WPARAM>(shown_), 0);
+  ShowStoreSelection();
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void Win32List::CellChanged(int row, int) {
   if (row < shown_) SendMessageA(handle_, LVM_REDRAWITEMS, static_cast<::WPARAM>(row), row);
-  return true;
 }
 
-std::string Win32List::GetItemText(int row, int column) const {
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size() || column < 0) return {};
-  const std::vector<std::string>& cells = rows_[static_cast<std::size_t>(row)];
-  return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)]
-                                                         : std::string();
-}
-
-bool Win32List::DeleteItem(int row) {
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return false;
+void Win32List::SelectionChanged() {
   SyncCount();
-  // The control drops the row's selection and moves the ones below up.
-  SendMessageA(handle_, LVM_DELETEITEM, static_cast<::WPARAM>(row), 0);
-  rows_.erase(rows_.begin() + row);
-  shown_ = static_cast<int>(rows_.size());
-  InvalidateRect(handle_, nullptr, FALSE);
-  return true;
+  ShowStoreSelection();
 }
 
-void Win32List::DeleteAllItems() {
-  rows_.clear();
-  rows_.shrink_to_fit();
-  shown_ = 0;
-  SendMessageA(handle_, LVM_DELETEALLITEMS, 0, 0);
+void Win32List::ShowStoreSelection() {
+  showing_ = true;
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<::WPARAM>(-1),
+               reinterpret_cast<::LPARAM>(&item));
+  item.stateMask = LVIS_SELECTED;
+  item.state = LVIS_SELECTED;
+  const ListRows& rows = Rows();
+  for (int row = rows.NextSelected(-1); row >= 0 && row < shown_; row = rows.NextSelected(row))
+    SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<::WPARAM>(row),
+                 reinterpret_cast<::LPARAM>(&item));
+  if (const int focused = rows.Focused(); focused >= 0 && focused < shown_) {
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<::WPARAM>(focused),
+                 reinterpret_cast<::LPARAM>(&item));
+    SendMessageA(handle_, LVM_ENSUREVISIBLE, static_cast<::WPARAM>(focused), FALSE);
+  }
+  showing_ = false;
 }
 
-int Win32List::InsertColumn(int index, const std::string& heading, int format, int width) {
+void Win32List::ColumnInserted(int index, int format, int width) {
+  const std::string heading = Rows().Heading(index);
   LVCOLUMNA column{};
   column.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM;
   column.fmt = format;
@@ -163,13 +174,8 @@ int Win32List::InsertColumn(int index, const std::string& heading, int format, i
     column.mask |= LVCF_WIDTH;
     column.cx = width;
   }
-  return static_cast<int>(SendMessageA(handle_, LVM_INSERTCOLUMNA, static_cast<::WPARAM>(index),
-                                       reinterpret_cast<::LPARAM>(&column)));
-}
-
-int Win32List::GetColumnCount() const {
-  auto header = reinterpret_cast<::HWND>(SendMessageA(handle_, LVM_GETHEADER, 0, 0));
-  return header != nullptr ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  SendMessageA(handle_, LVM_INSERTCOLUMNA, static_cast<::WPARAM>(index),
+               reinterpret_cast<::LPARAM>(&column));
 }
 
 DWORD Win32List::GetExtendedStyle() const {
@@ -178,27 +184,6 @@ DWORD Win32List::GetExtendedStyle() const {
 
 void Win32List::SetExtendedStyle(DWORD styles) {
   SendMessageA(handle_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<::LPARAM>(styles));
-}
-
-void Win32List::SetSelected(int row, bool selected) {
-  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
-  SyncCount();
-  LVITEMA item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = selected ? LVIS_SELECTED | LVIS_FOCUSED : 0;
-  SendMessageA(handle_, LVM_SETITEMSTATE, static_cast<::WPARAM>(row),
-               reinterpret_cast<::LPARAM>(&item));
-}
-
-bool Win32List::IsSelected(int row) const {
-  if (row < 0 || row >= shown_) return false;
-  return (SendMessageA(handle_, LVM_GETITEMSTATE, static_cast<::WPARAM>(row), LVIS_SELECTED) &
-          LVIS_SELECTED) != 0;
-}
-
-int Win32List::NextSelected(int after) const {
-  return static_cast<int>(SendMessageA(handle_, LVM_GETNEXTITEM, static_cast<::WPARAM>(after),
-                                       MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
 // Win32Progress

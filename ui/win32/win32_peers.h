@@ -43,38 +43,44 @@ class Native : public Peer, public NativePeer {
 // Group boxes, labels, the picture and the rectangle.
 using Win32Static = Native<WindowPeer>;
 
-// An owner-data list view: the rows live here and the control asks for the
-// cells it paints (LVN_GETDISPINFO). New rows reach the control's count in
-// one go at the next turn of the message loop, or before any operation
+// An owner-data list view over the layer's row store: the control asks for
+// the cells it paints (LVN_GETDISPINFO) and keeps only a row count and the
+// selection, both copied from the store. New rows reach the control's count
+// in one go at the next turn of the message loop, or before any change
 // that needs it.
-class Win32List : public Native<ListPeer> {
+class Win32List : public Native<ListPeer>, private ListRows::Listener {
  public:
-  using Native::Native;
+  Win32List(ControlKind kind, int id, WindowPeer* parent, ::HWND handle);
+  ~Win32List() override;
   // The control wants a cell: `item` is an LVITEMA or LVITEMW (`wide`).
   void GetDispInfo(void* item, bool wide);
   // Brings the control's row count up to date.
   void SyncCount();
-  int GetItemCount() const override;
-  int InsertItem(int index, const std::string& text) override;
-  bool SetItemText(int row, int column, const std::string& text) override;
-  std::string GetItemText(int row, int column) const override;
-  bool DeleteItem(int row) override;
-  void DeleteAllItems() override;
-  int InsertColumn(int index, const std::string& heading, int format, int width) override;
-  int GetColumnCount() const override;
+  // The user changed the selection or focus of rows first..last (-1: all).
+  void StateChanged(int first, int last, UINT newState, UINT oldState);
   DWORD GetExtendedStyle() const override;
   void SetExtendedStyle(DWORD styles) override;
-  void SetSelected(int row, bool selected) override;
-  bool IsSelected(int row) const override;
-  int NextSelected(int after) const override;
+
+ protected:
+  void ColumnInserted(int column, int format, int width) override;
 
  private:
-  void CountLater();
+  // ListRows::Listener
+  void RowsAppended(int first, int count) override;
+  void BeginRemoveRows(int first, int last) override;
+  void EndRemoveRows() override;
+  void EndReset() override;
+  void CellChanged(int row, int column) override;
+  void SelectionChanged() override;
 
-  std::vector<std::vector<std::string>> rows_;
+  void CountLater();
+  void ShowStoreSelection();
+
   int shown_ = 0;  // the control's row count
   bool syncPosted_ = false;
-  std::wstring wide_;  // a cell for a Unicode request
+  bool showing_ = false;  // the control's state changes come from the store
+  std::string narrow_;  // a cell for an ANSI request
+  std::wstring wide_;   // a cell for a Unicode request
 };
 
 class Win32Combo : public Native<ComboPeer> {
