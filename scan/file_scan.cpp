@@ -8,30 +8,22 @@
 
 #include "scan/address_scanner.h"
 #include "scan/stream_scan.h"
+#include "scan/text_file.h"
 
 namespace korvel {
 namespace {
-
-// How far past its size at the open a file is read: a log written while it
-// is swept is not chased for ever.
-std::uint64_t GrowthMargin(std::uint64_t size) {
-  return std::max<std::uint64_t>(size / 4, std::uint64_t{1} << 20);
-}
-
-// A file that reports no size (as those of /proc and /sys do) and yet gives
-// more than this is endless for all practical purposes (/proc/self/pagemap).
-constexpr std::uint64_t kUnsizedLimit = std::uint64_t{256} << 20;
 
 // The file's bytes up to its size at the open and a margin; past that it
 // ends, and says it grew.
 class SizeGuard final : public ByteSource {
  public:
   SizeGuard(ByteSource& file, std::uint64_t size)
-      : file_(file), limit_(size == 0 ? kUnsizedLimit : size + GrowthMargin(size)) {}
+      : file_(file), limit_(size == 0 ? kUnsizedReadLimit : size + ReadGrowthMargin(size)) {}
   long long Read(char* buffer, std::size_t count) override {
     if (read_ >= limit_) {
-      char probe;
-      if (file_.Read(&probe, 1) > 0) grew_ = true;
+      // Eight bytes: some pseudo-files refuse reads of less (pagemap).
+      char probe[8];
+      if (file_.Read(probe, sizeof probe) > 0) grew_ = true;
       return 0;
     }
     count = static_cast<std::size_t>(std::min<std::uint64_t>(count, limit_ - read_));

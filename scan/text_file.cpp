@@ -16,9 +16,6 @@ using namespace file_reading;
 // Growth step when a source turns out longer than its size said.
 constexpr std::size_t kGrowth = std::size_t{64} << 10;
 
-// A file that reports no size (as those of /proc and /sys do) and yet gives
-// more than this is endless for all practical purposes (/proc/self/pagemap).
-constexpr std::size_t kUnsizedLimit = std::size_t{256} << 20;
 // One read at most: short enough that a cancel is seen at once.
 constexpr std::size_t kReadStep = std::size_t{4} << 20;
 
@@ -30,7 +27,6 @@ bool IsNothingThere(int error) { return error == ENOENT || error == ENOTDIR || e
 
 // How far past its size at the open a file is read: a log written while it
 // is swept is not chased for ever.
-std::size_t GrowthMargin(std::size_t size) { return std::max(size / 4, std::size_t{1} << 20); }
 
 }  // namespace
 
@@ -97,7 +93,8 @@ TextRead ReadText(ByteSource& source, std::uint64_t size, std::string& text,
   // A file larger than memory can address cannot be held at all.
   if (size >= std::numeric_limits<std::size_t>::max() / 4) throw std::bad_alloc();
   const auto announced = static_cast<std::size_t>(size);
-  const std::size_t limit = announced == 0 ? kUnsizedLimit : announced + GrowthMargin(announced);
+  const std::size_t limit = static_cast<std::size_t>(
+      announced == 0 ? kUnsizedReadLimit : announced + ReadGrowthMargin(announced));
   TextRead result;
   // One byte more than the size: room for the final LF, and a way to notice
   // a file that grew. The storage of the last file is reused as it stands.

@@ -64,6 +64,17 @@ enum class TextReadEnd {
   Cancelled,  // `text` is incomplete
 };
 
+// A file that reports no size (as those of /proc and /sys do) is read up to
+// this much: their real contents are far smaller (/proc/kallsyms is a few
+// MB), and some are endless (/proc/self/pagemap).
+inline constexpr std::uint64_t kUnsizedReadLimit = std::uint64_t{32} << 20;
+
+// How far past its size at the open a file is read: a log written while it
+// is swept is not chased for ever.
+inline constexpr std::uint64_t ReadGrowthMargin(std::uint64_t size) {
+  return size / 4 > (std::uint64_t{1} << 20) ? size / 4 : std::uint64_t{1} << 20;
+}
+
 struct TextRead {
   TextReadEnd end = TextReadEnd::End;
   int error = 0;
@@ -72,7 +83,7 @@ struct TextRead {
 // Reads `source` to its end into `text` (replaced; its storage is reused) and
 // turns it into text content. `size` is the size the source announced (0:
 // unknown); a source that gives more than a margin past it is cut there. An
-// unsized source that gives more than 256 MiB throws std::bad_alloc, as does
+// unsized source that gives more than kUnsizedReadLimit throws std::bad_alloc, as does
 // content that does not fit in memory.
 TextRead ReadText(ByteSource& source, std::uint64_t size, std::string& text,
                   const TextReadControl& control = {});
