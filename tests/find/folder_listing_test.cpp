@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -91,6 +92,31 @@ TEST(SystemWalkTest, LinksAreReportedAsFilesAndNeverFollowed) {
   finder.Find(1);
   EXPECT_EQ(Reported(), (Strings{tree.Path("a/b"), tree.Path("a/fifo"), tree.Path("a/file.txt"),
                                  tree.Path("a/sock"), tree.Path("c")}));
+}
+
+// A folder listed as a folder and swapped for a link before the walk reaches
+// it is not entered: the walk opens it without following links.
+TEST(SystemWalkTest, AFolderSwappedForALinkAfterTheListingIsNotEntered) {
+  TempTree tree;
+  tree.File("root/a/1.txt");
+  tree.File("root/b/2.txt");
+  tree.File("foreign/secret.txt");
+  static std::string swap_at, folder, foreign;
+  swap_at = tree.Path("root/a/1.txt");
+  folder = tree.Path("root/b");
+  foreign = tree.Path("foreign");
+  Reported().clear();
+  FileFinder finder(
+      [](const char* path) {
+        Record(path);
+        if (path == swap_at) {
+          std::filesystem::rename(folder, folder + ".old");
+          std::filesystem::create_directory_symlink(foreign, folder);
+        }
+      },
+      tree.Path("root").c_str(), "", "");
+  finder.Find(1);
+  EXPECT_EQ(Reported(), (Strings{tree.Path("root/a/1.txt")}));
 }
 
 TEST(SystemWalkTest, UnprivilegedUnreadableFolderIsPassedOverAndTheWalkGoesOn) {

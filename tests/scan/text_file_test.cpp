@@ -88,6 +88,10 @@ TEST(TextFile, RefusesWhatIsNotARegularFile) {
   const std::string file = folder.File("file", "www.a.org");
   EXPECT_TRUE(IsRegularFileFollowingLinks(file));
   EXPECT_TRUE(Refused(file + std::string(1, '\0') + "x")) << "a NUL inside the path names nothing";
+  // A file the walk saw and that is gone by its turn is said, not passed over.
+  TextFile gone;
+  EXPECT_EQ(gone.Open(folder.Path("missing"), KnownKind::Regular), OpenStatus::Vanished);
+  EXPECT_EQ(gone.Open(folder.Path("missing"), KnownKind::Unknown), OpenStatus::NotRegular);
 #ifdef _WIN32
   EXPECT_TRUE(Refused(folder.Path("nul"))) << "a device is never read";
 #else
