@@ -6,7 +6,11 @@
 #include <cstring>
 #include <exception>
 #include <stdexcept>
+#include <atomic>
+#include <functional>
 #include <map>
+#include <optional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +19,7 @@
 #include "cli/path_list.h"
 #include "cli/progress_line.h"
 #include "cli/row_writer.h"
+#include "engine/input_walk.h"
 #include "engine/sweep_job.h"
 #include "find/folder_sweep.h"
 #include "find/file_finder.h"
@@ -105,7 +110,11 @@ class CommandLineSink final : public RowSink {
 
   void SetJob(SweepJob& job) { job_ = &job; }
   // A folder input's path as the user wrote it.
-  void Name(const std::string& input, const std::string& argument) { names_[input] = argument; }
+  // From the walk's thread, while rows are delivered.
+  void Name(const std::string& input, const std::string& argument) {
+    const std::lock_guard<std::mutex> lock(names_mutex_);
+    names_[input] = argument;
+  }
 
   void AddResultRow(std::string_view address, std::string_view location) override {
     writer_.Row(address, location);
@@ -127,7 +136,10 @@ class CommandLineSink final : public RowSink {
         stderr_line_.Warn("korvel-sweep: " + WarningPath(path) + ": is the output file, not swept");
     } else if (issue.problem == SweepProblem::FieldsRefused) {
       refused_ = true;
-      if (const auto it = names_.find(path); it != names_.end()) path = it->second;
+      {
+        const std::lock_guard<std::mutex> lock(names_mutex_);
+        if (const auto it = names_.find(path); it != names_.end()) path = it->second;
+      }
       stderr_line_.Warn("korvel-sweep: " + WarningPath(path) + ": " + Reason(issue));
     } else {
       ++unread_;
@@ -150,10 +162,105 @@ class CommandLineSink final : public RowSink {
   ProgressLine& stderr_line_;
   const bool live_, quiet_;
   SweepJob* job_ = nullptr;
+  std::mutex names_mutex_;  // issues only, never a row
   std::map<std::string, std::string> names_;
   bool refused_ = false;
   bool output_skipped_ = false;
   unsigned long long unread_ = 0;
+};
+
+// The PATH arguments, then the --files-from list as it is read, each checked
+// on the walk's thread when its turn comes: a slow producer's first path is
+// swept before its last is written, and the list is never held whole.
+class CommandLineInputs final : public InputSource {
+ public:
+  using Complain = std::function<void(const std::string&, const std::string&)>;
+
+  CommandLineInputs(std::vector<std::string> paths, std::FILE* list, bool nul_separated,
+                    FolderOptions folder_options, CommandLineSink& sink, Complain complain)
+      : paths_(std::move(paths)), folder_options_(std::move(folder_options)), sink_(sink),
+        complain_(std::move(complain)) {
+    if (list != nullptr)
+      list_.emplace(
+          list, nul_separated,
+          [this] {
+            if (SweepJob* job = job_.load()) job->InputsWaiting();
+          },
+          [this] {
+            const SweepJob* job = job_.load();
+            return job != nullptr && job->IsCancelled();
+          });
+  }
+  void SetJob(SweepJob& job) { job_ = &job; }
+
+  bool Next(SweepInput& input) override {
+    for (;;) {
+      if (next_ < paths_.size()) {
+        // Taken, not copied: each argument is read once.
+        path_ = std::move(paths_[next_++]);
+      } else if (!list_ || !list_->Next(path_)) {
+        if (list_) {
+          list_error_ = list_->Error();
+          too_long_ = list_->TooLong();
+        }
+        return false;
+      }
+      if (Take(input)) return true;
+    }
+  }
+
+  // After the sweep.
+  bool AllFound() const { return all_found_; }
+  bool FieldsRefused() const { return fields_refused_; }
+  bool AnyFolder() const { return any_folder_; }
+  int ListError() const { return list_error_; }
+  std::size_t TooLong() const { return too_long_; }
+
+ private:
+  bool Take(SweepInput& input) {
+    switch (FileKindFollowingLinks(path_)) {
+      case FileKind::Missing:
+        // A NUL (from a --files-from line) ends the name the system would see.
+        complain_(path_, path_.find('\0') != std::string::npos ? "holds a NUL byte"
+                                                                : std::strerror(errno));
+        all_found_ = false;
+        return false;
+      case FileKind::Other:
+        complain_(path_, "neither a file nor a folder");
+        all_found_ = false;
+        return false;
+      case FileKind::RegularFile:
+        input = SweepInput{SweepInput::Kind::File, std::move(path_), {}};
+        return true;
+      case FileKind::Folder: {
+        any_folder_ = true;
+        std::string folder = WithFinalSeparator(path_);
+        // A refused field is known before anything is walked.
+        if (!FolderFieldsAccepted(folder, folder_options_)) {
+          complain_(path_, kInvalidFieldsWarning);
+          fields_refused_ = true;
+          return false;
+        }
+        sink_.Name(folder, path_);
+        input = SweepInput{SweepInput::Kind::Folder, std::move(folder), folder_options_};
+        return true;
+      }
+    }
+    return false;
+  }
+
+  std::vector<std::string> paths_;
+  std::size_t next_ = 0;
+  std::optional<PathListReader> list_;
+  const FolderOptions folder_options_;
+  CommandLineSink& sink_;
+  Complain complain_;
+  std::atomic<SweepJob*> job_{nullptr};
+  std::string path_;
+  // Written on the walk's thread, read after the job has ended.
+  bool all_found_ = true, fields_refused_ = false, any_folder_ = false;
+  int list_error_ = 0;
+  std::size_t too_long_ = 0;
 };
 
 int Run(int argc, char** argv) {
@@ -184,7 +291,8 @@ int Run(int argc, char** argv) {
       ->check(CLI::Range(1u, 1024u));
   auto* files_from_option =
       app.add_option("--files-from", files_from,
-                     "also sweep the paths listed in FILE (- for standard input), one a line")
+                     "also sweep the paths listed in FILE (- for standard input), one a line, "
+                     "read as the sweep goes")
           ->type_name("FILE");
   app.add_flag("-0,--null", null_separated, "--files-from entries end with NUL, not LF")
       ->needs(files_from_option);
@@ -214,17 +322,21 @@ int Run(int argc, char** argv) {
   const auto complain = [&stderr_line](const std::string& path, const std::string& text) {
     stderr_line.Warn("korvel-sweep: " + WarningPath(path) + ": " + text);
   };
+  std::FILE* list = nullptr;
   if (!files_from.empty()) {
-    std::FILE* list = files_from == "-" ? stdin : std::fopen(files_from.c_str(), "rb");
-    if (list == stdin) SetBinary(stdin);
-    const bool read = list != nullptr && ReadPathList(list, null_separated, paths);
-    const int error = errno;
-    if (list != nullptr && list != stdin) std::fclose(list);
-    if (!read) {
-      complain(files_from, std::strerror(error));
+    list = files_from == "-" ? stdin : std::fopen(files_from.c_str(), "rb");
+    if (list == nullptr) {
+      complain(files_from, std::strerror(errno));
       return kExitTrouble;
     }
+    if (list == stdin) SetBinary(stdin);
   }
+  struct ListCloser {
+    std::FILE* list;
+    ~ListCloser() {
+      if (list != nullptr && list != stdin) std::fclose(list);
+    }
+  } list_closer{list};
 
   // A temporary output file does not outlive Ctrl+C or a closed terminal.
   AtomicFile::RemoveTempFilesOnSignals();
@@ -241,58 +353,29 @@ int Run(int argc, char** argv) {
   const bool live = output_path.empty() && IsLive(stdout);
   CommandLineSink sink(writer, output, stderr_line, live, quiet);
 
-  bool all_found = true, fields_refused = false;
   // Each folder refuses invalid fields by itself; files alone need this.
   const bool fields_valid = FieldsAreValid(keywords, extensions);
-  bool any_folder = false;
-  std::vector<SweepInput> inputs;
-  inputs.reserve(paths.size());
-  for (const std::string& path : paths) {
-    switch (FileKindFollowingLinks(path)) {
-      case FileKind::Missing:
-        // A NUL (from a --files-from line) ends the name the system would see.
-        complain(path, path.find('\0') != std::string::npos ? "holds a NUL byte"
-                                                             : std::strerror(errno));
-        all_found = false;
-        break;
-      case FileKind::Other:
-        complain(path, "neither a file nor a folder");
-        all_found = false;
-        break;
-      case FileKind::RegularFile:
-        inputs.push_back(SweepInput{SweepInput::Kind::File, path, {}});
-        break;
-      case FileKind::Folder: {
-        any_folder = true;
-        std::string folder = WithFinalSeparator(path);
-        FolderOptions options{keywords, extensions, local};
-        // A refused field is known before anything is walked.
-        if (!FolderFieldsAccepted(folder, options)) {
-          complain(path, kInvalidFieldsWarning);
-          fields_refused = true;
-          break;
-        }
-        sink.Name(folder, path);
-        inputs.push_back(SweepInput{SweepInput::Kind::Folder, std::move(folder), std::move(options)});
-        break;
-      }
-    }
-  }
-
-  if (!fields_valid && !any_folder)
-    stderr_line.Warn(std::string("korvel-sweep: -k/-e: ") + kInvalidFieldsWarning);
+  CommandLineInputs inputs(std::move(paths), list, null_separated,
+                           FolderOptions{keywords, extensions, local}, sink, complain);
 
   SweepJobOptions options;
   options.threads = threads;
   // The file being written is never swept into itself (-o, or > file).
   if (FileIdentity output_identity; output.Identity(output_identity))
     options.skip_file = output_identity;
-  SweepJob job(std::move(inputs), sink, options);
+  SweepJob job(inputs, sink, options);
   sink.SetJob(job);
+  inputs.SetJob(job);
   const bool show_progress = progress || (!no_progress && IsTerminal(stderr));
   stderr_line.Start(job, show_progress, live);
   job.Run();
   stderr_line.Stop();
+  if (inputs.ListError() != 0) complain(files_from, std::strerror(inputs.ListError()));
+  if (inputs.TooLong() != 0)
+    complain(files_from, std::to_string(inputs.TooLong()) + " entries longer than " +
+                             std::to_string(PathListReader::kMaxEntry) + " bytes passed over");
+  if (!fields_valid && !inputs.AnyFolder())
+    stderr_line.Warn(std::string("korvel-sweep: -k/-e: ") + kInvalidFieldsWarning);
 
   const bool written = output.Finish(error);
   if (stats) {
@@ -319,7 +402,9 @@ int Run(int argc, char** argv) {
     complain("standard output", std::strerror(EPIPE));
     return kExitTrouble;
   }
-  if (!all_found || fields_refused || sink.Refused() || !fields_valid) return kExitTrouble;
+  if (!inputs.AllFound() || inputs.ListError() != 0 || inputs.TooLong() != 0 ||
+      inputs.FieldsRefused() || sink.Refused() || !fields_valid)
+    return kExitTrouble;
   return sink.Unread() != 0 ? kExitUnread : kExitOk;
 }
 

@@ -173,6 +173,8 @@ class SweepJob::Impl final : public WalkTarget {
 
   bool WalkCancelled() const override { return cancel_.load(std::memory_order_relaxed); }
 
+  void InputsWaiting() { HandOverWalk(); }
+
  private:
   struct Item {
     std::uint64_t number;
@@ -478,6 +480,7 @@ void SweepJob::Start() { impl_->Start(); }
 void SweepJob::Wait() { impl_->Wait(); }
 void SweepJob::Cancel() { impl_->Cancel(); }
 bool SweepJob::IsCancelled() const { return impl_->IsCancelled(); }
+void SweepJob::InputsWaiting() { impl_->InputsWaiting(); }
 SweepCounters SweepJob::Counters() const { return impl_->Counters(); }
 std::string SweepJob::CurrentFile() const { return impl_->CurrentFile(); }
 unsigned SweepJob::Threads() const { return impl_->Threads(); }

@@ -72,6 +72,11 @@ class SweepJob {
   void Cancel();
   bool IsCancelled() const;
 
+  // Only from an InputSource's Next, on the walk's thread: the source is
+  // about to wait for its next input (a list still being written), so the
+  // files found so far go to the workers now instead of with a full batch.
+  void InputsWaiting();
+
   SweepCounters Counters() const;
   // The path of a file being read; empty when none. Any thread.
   std::string CurrentFile() const;

@@ -1,6 +1,7 @@
 #pragma once
 // What a command-line program asks of its standard streams, one
 // implementation per platform (terminal_posix.cpp, terminal_win32.cpp).
+#include <cstddef>
 #include <cstdio>
 
 namespace korvel {
@@ -22,5 +23,12 @@ void OpenNullOnClosedStandardDescriptors();
 
 // The stream takes bytes as they are (no LF to CR LF).
 void SetBinary(std::FILE* stream);
+
+// Reads what `stream`'s descriptor has now, up to `count` bytes, waiting at
+// most `timeout_ms` for the first: the count, 0 at the end, -1 on a failure
+// (errno set), -2 when nothing came in time. Unbuffered, so a pipe's lines
+// are taken as they are written. Where a wait cannot be bounded (Windows) the
+// read blocks.
+long long ReadAvailable(std::FILE* stream, char* buffer, std::size_t count, int timeout_ms);
 
 }  // namespace korvel

@@ -1,5 +1,7 @@
 #include "platform/terminal.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -29,5 +31,16 @@ bool ReaderGone(std::FILE* stream) {
 }
 
 void SetBinary(std::FILE*) {}
+
+long long ReadAvailable(std::FILE* stream, char* buffer, std::size_t count, int timeout_ms) {
+  const int fd = fileno(stream);
+  pollfd watched{fd, POLLIN, 0};
+  const int ready = poll(&watched, 1, timeout_ms);
+  if (ready == 0) return -2;
+  if (ready < 0) return errno == EINTR ? -2 : -1;
+  const ssize_t n = read(fd, buffer, count);
+  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return -2;
+  return n;
+}
 
 }  // namespace korvel

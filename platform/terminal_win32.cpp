@@ -24,4 +24,22 @@ void OpenNullOnClosedStandardDescriptors() {
 
 void SetBinary(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
+long long ReadAvailable(std::FILE* stream, char* buffer, std::size_t count, int timeout_ms) {
+  const int fd = _fileno(stream);
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  if (GetFileType(handle) == FILE_TYPE_PIPE) {
+    // A pipe can be asked what it holds; a read of it would block.
+    DWORD available = 0;
+    for (int waited = 0;; waited += 10) {
+      if (!PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr)) break;  // closed: read says so
+      if (available > 0) break;
+      if (waited >= timeout_ms) return -2;
+      Sleep(10);
+    }
+    if (available > 0 && available < count) count = available;
+  }
+  const unsigned chunk = count > 0x7fffffffu ? 0x7fffffffu : static_cast<unsigned>(count);
+  return _read(fd, buffer, chunk);
+}
+
 }  // namespace korvel

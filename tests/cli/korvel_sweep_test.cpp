@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -39,6 +40,8 @@ struct Result {
 struct Limits {
   rlim_t file_size = RLIM_INFINITY;
   rlim_t address_space = RLIM_INFINITY;
+  rlim_t open_files = RLIM_INFINITY;
+  rlim_t stack = RLIM_INFINITY;
   int out_fd = -1;  // standard output, instead of a file read back
   bool close_stderr = false;
 };
@@ -62,6 +65,11 @@ Result Sweep(const Strings& args, const Limits& limits = {}) {
       rlimit limit{limits.file_size, limits.file_size};
       setrlimit(RLIMIT_FSIZE, &limit);
       signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+    }
+    for (const auto& [resource, value] :
+         {std::pair{RLIMIT_NOFILE, limits.open_files}, std::pair{RLIMIT_STACK, limits.stack}}) {
+      rlimit limit{value, value};
+      if (value != RLIM_INFINITY) setrlimit(resource, &limit);
     }
     if (limits.address_space != RLIM_INFINITY) {
       rlimit limit{limits.address_space, limits.address_space};
@@ -363,6 +371,32 @@ TEST_F(KorvelSweepTest, LinksFifosAndSocketsDoNotStopOrLoopTheWalk) {
   EXPECT_NE(fifo.err.find("neither a file nor a folder"), std::string::npos);
 }
 
+TEST_F(KorvelSweepTest, ADeepTreeNeedsFewDescriptorsAndLittleStack) {
+  // 5,000 levels, deeper than PATH_MAX, under 32 descriptors and 1 MiB of
+  // stack: a walk that kept a descriptor or a frame per level fails here.
+  constexpr int kDepth = 5000;
+  tree.File("deep/top.txt", "www.top.example");
+  int fd = open(P("deep").c_str(), O_RDONLY | O_DIRECTORY);
+  std::string bottom = P("deep/");
+  for (int level = 0; level < kDepth && fd >= 0; ++level) {
+    const int parent = fd;
+    fd = mkdirat(parent, "d", 0700) == 0 ? openat(parent, "d", O_RDONLY | O_DIRECTORY) : -1;
+    close(parent);
+    bottom += "d/";
+  }
+  ASSERT_GE(fd, 0);
+  const int file = openat(fd, "x.txt", O_WRONLY | O_CREAT, 0600);
+  ASSERT_EQ(write(file, "www.deep.example", 16), 16);
+  close(file);
+  close(fd);
+  const Result r = Sweep({"-j", "2", P("deep")}, Limits{.open_files = 32, .stack = 1 << 20});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "www.deep.example\t" + bottom + "x.txt\n" + "www.top.example\t" +
+                       P("deep/top.txt") + "\n");
+  // rm takes trees deeper than a path may be long.
+  EXPECT_EQ(std::system(("rm -rf '" + P("deep") + "'").c_str()), 0);
+}
+
 TEST_F(KorvelSweepTest, StatsCountWhatWasPassedOverSoThatTheFiguresAddUp) {
   tree.File("odd/real.txt", "http://real.example");
   ASSERT_EQ(mkfifo(P("odd/fifo").c_str(), 0600), 0);
@@ -449,6 +483,45 @@ TEST_F(KorvelSweepTest, FilesFromListsAreSweptAfterTheArgumentsLikeThem) {
   const Result missing = Sweep({"--files-from", P("lists/none")});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find(P("lists/none")), std::string::npos);
+}
+
+TEST_F(KorvelSweepTest, AListIsSweptAsItComesAndAnOverlongEntryIsPassedOver) {
+  int in[2], out[2];
+  ASSERT_EQ(pipe(in), 0);
+  ASSERT_EQ(pipe(out), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    close(in[1]);
+    close(out[0]);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 2);
+    alarm(60);
+    execl(KORVEL_SWEEP_BINARY, KORVEL_SWEEP_BINARY, "--files-from", "-", nullptr);
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  const std::string first = P("site/notes.txt") + "\n";
+  ASSERT_EQ(write(in[1], first.data(), first.size()), static_cast<ssize_t>(first.size()));
+  // The first path's row comes while the list is still open.
+  std::string row;
+  char c;
+  while (read(out[0], &c, 1) == 1 && c != '\n') row += c;
+  EXPECT_EQ(row, "someone@mail.example\t" + P("site/notes.txt"));
+  int status = 0;
+  EXPECT_EQ(waitpid(child, &status, WNOHANG), 0);
+  // An entry longer than any path is skipped whole; the list goes on after it.
+  const std::string rest = std::string(200000, 'x') + "\n" + P("site/sub") + "\n";
+  ASSERT_EQ(write(in[1], rest.data(), rest.size()), static_cast<ssize_t>(rest.size()));
+  close(in[1]);
+  std::string tail;
+  while (read(out[0], &c, 1) == 1) tail += c;
+  close(out[0]);
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_EQ(tail, "ftp://three.example\t" + P("site/sub/page.html") + "\n");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << "the skipped entry is an error";
 }
 
 TEST_F(KorvelSweepTest, RowsReachAPipeBeforeTheSweepEndsAndStatsFollow) {
