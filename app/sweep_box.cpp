@@ -1,13 +1,38 @@
 #include "app/sweep_box.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
 #include <utility>
 
 #include "app/main_dlg.h"
+#include "platform/file_status.h"
 #include "res/resource.h"
 #include "ui/app.h"
 #include "ui/backend.h"
 
 namespace korvel {
+namespace {
+
+constexpr int kBarRange = 1000;
+
+// Only the text that changed goes to the window: a label repainted ten
+// times a second with the same text would flicker.
+void SetIfChanged(CWnd& window, const std::string& text) {
+  if (window.GetWindowText() != text) window.SetWindowText(text);
+}
+
+// 1234567 as "1,234,567".
+std::string Grouped(std::uint64_t n) {
+  std::string digits = std::to_string(n), text;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i != 0 && (digits.size() - i) % 3 == 0) text += ',';
+    text += digits[i];
+  }
+  return text;
+}
+
+}  // namespace
 
 void RowHandover::AddResultRow(std::string_view address, std::string_view location) {
   // A file's rows come together and share its location.
@@ -56,19 +81,65 @@ bool RowHandover::FieldsRefused() {
 
 CSweepBox::CSweepBox(CMainDlg& owner, WindowSweep& sweep, RowHandover& rows, std::string target,
                      bool singleFile)
-    : CSweepProgress(&owner),
+    : CDialog(IDD_SWEEP_PROGRESS, &owner),
       owner_(owner),
       sweep_(sweep),
       rows_(rows),
       target_(std::move(target)),
       singleFile_(singleFile) {}
 
+void CSweepBox::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Control(pDX, IDC_SWEEP_TARGET, m_stcTarget);
+  DDX_Control(pDX, IDC_SWEEP_FILES, m_stcFiles);
+  DDX_Control(pDX, IDC_SWEEP_ADDRESSES, m_stcAddresses);
+  DDX_Control(pDX, IDC_SWEEP_CURRENT, m_stcCurrent);
+  DDX_Control(pDX, IDC_SWEEP_PROGRESS, m_prgProgress);
+  DDX_Control(pDX, IDCANCEL, m_btnCancel);
+}
+
+BEGIN_MESSAGE_MAP(CSweepBox, CDialog)
+  ON_WM_TIMER()
+END_MESSAGE_MAP()
+
 BOOL CSweepBox::OnInitDialog() {
-  CSweepProgress::OnInitDialog();
-  SetTarget(target_);
-  listedAt_ = CurrentBackend().GetTickCount();
+  CDialog::OnInitDialog();
+  m_prgProgress.SetRange32(0, kBarRange);
+  SetProgress(0, 0);
+  started_ = CurrentBackend().GetTickCount();
+  shown_ = false;
+  SetTimer(kTickTimer, kTickInterval);
+  SetIfChanged(m_stcTarget, target_);
+  // The engine learns a file's size only when it has read it: the bar of a
+  // single file needs it from the start.
+  long long size = 0;
+  if (singleFile_ && FileKindFollowingLinks(target_, &size) == FileKind::RegularFile && size > 0)
+    fileSize_ = static_cast<std::uint64_t>(size);
+  listedAt_ = started_;
   ShowProgress(sweep_.Counters());
-  return FALSE;
+  return FALSE;  // the focus goes to Cancel when the box shows
+}
+
+void CSweepBox::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent != kTickTimer) return;
+  OnTick();
+  if (IsEnding() || shown_) return;
+  if (CurrentBackend().GetTickCount() - started_ >= kShowDelay) {
+    shown_ = true;
+    ShowWindow(SW_SHOW);
+    m_btnCancel.SetFocus();
+  }
+}
+
+void CSweepBox::SetProgress(std::uint64_t done, std::uint64_t total) {
+  const bool busy = total == 0;
+  if (busy != busy_ || m_prgProgress.IsMarquee() != (busy ? TRUE : FALSE)) {
+    busy_ = busy;
+    m_prgProgress.SetMarquee(busy ? TRUE : FALSE);
+  }
+  if (busy) return;
+  const std::uint64_t part = done >= total ? total : done;
+  m_prgProgress.SetPos(static_cast<int>(part * kBarRange / total));
 }
 
 bool CSweepBox::ListRowsUntil(ULONGLONG until) {
@@ -107,17 +178,22 @@ void CSweepBox::OnTick() {
 }
 
 void CSweepBox::ShowProgress(const SweepCounters& progress) {
-  if (singleFile_)
-    SetBytes(progress.bytes_read, progress.bytes_found);
-  else
-    SetFiles(progress.files_swept, progress.files_found);
-  SetAddresses(progress.rows);
-  SetCurrentFile(sweep_.CurrentFile());
-  // By bytes once the walk has told how many there are; busy before.
-  if (progress.walk_done && progress.bytes_found > 0)
-    SetProgress(progress.bytes_read, progress.bytes_found);
-  else
-    SetProgress(0, 0);
+  if (singleFile_) {
+    const std::uint64_t total = std::max(fileSize_, progress.bytes_found);
+    SetIfChanged(m_stcFiles,
+                 "Bytes: " + Grouped(progress.bytes_read) + " of " + Grouped(total));
+    SetProgress(progress.bytes_read, total);
+  } else {
+    SetIfChanged(m_stcFiles, "Files: " + Grouped(progress.files_swept) + " of " +
+                                 Grouped(progress.files_found));
+    // By files once the walk has told how many there are (their sizes are
+    // known only as they are read); busy before.
+    SetProgress(progress.files_swept, progress.walk_done ? progress.files_found : 0);
+  }
+  SetIfChanged(m_stcAddresses, "Addresses: " + Grouped(progress.rows));
+  // At the end of a big sweep the list may take a moment to catch up.
+  SetIfChanged(m_stcCurrent, progress.finished ? std::string("Adding the addresses to the list...")
+                                               : sweep_.CurrentFile());
 }
 
 void CSweepBox::StopSweep() {
@@ -144,7 +220,9 @@ BOOL CSweepBox::PreTranslateMessage(MSG* pMsg) {
       }
     }
   }
-  return CSweepProgress::PreTranslateMessage(pMsg);
+  // Nothing typed before the box shows acts on it, least of all Escape.
+  if (!shown_ && pMsg != nullptr && IsKeyMessage(*pMsg)) return TRUE;
+  return CDialog::PreTranslateMessage(pMsg);
 }
 
 }  // namespace korvel

@@ -11,7 +11,8 @@
 
 #include "app/sweep_engine.h"
 #include "scan/row_sink.h"
-#include "app/sweep_progress.h"
+#include "ui/controls.h"
+#include "ui/dialog.h"
 
 namespace korvel {
 
@@ -46,9 +47,20 @@ class RowHandover final : public RowSink {
   bool refused_ = false;
 };
 
-// The "Sweep in progress" box of one sweep, modal over the main window.
-class CSweepBox final : public CSweepProgress {
+// The "Sweep in progress" box of one sweep, modal over the main window: what
+// is being swept, how far it has got, and one button, Cancel (Escape and the
+// close box press it too).
+//
+// It runs modally from the start of the sweep, so its owner takes no input
+// meanwhile, but it stays hidden until the sweep has run for kShowDelay ms:
+// a short sweep shows nothing at all. Every kTickInterval ms, on the window's
+// thread, it reads the sweep's counters, lists the rows handed over, and ends
+// once the sweep is over and every row is in the list.
+class CSweepBox final : public CDialog {
  public:
+  static constexpr UINT kTickInterval = 50;
+  static constexpr ULONGLONG kShowDelay = 400;
+  static constexpr UINT_PTR kTickTimer = 1;
   // Rows reach the list at most this often while the sweep runs, and a tick
   // spends at most kRowBudget ms listing them: the event loop never waits
   // long, and what is left goes on at the next tick.
@@ -64,15 +76,25 @@ class CSweepBox final : public CSweepProgress {
   // Lists every row handed over so far.
   void ListRows();
   bool FieldsRefused() { return rows_.FieldsRefused(); }
+  BOOL WasShown() const { return shown_ ? TRUE : FALSE; }
 
  protected:
   BOOL OnInitDialog() override;
-  void OnTick() override;
-  void OnCancel() override { StopSweep(); }
+  void DoDataExchange(CDataExchange* pDX) override;
   BOOL PreTranslateMessage(MSG* pMsg) override;
+  BOOL ShowsWhenRun() const override { return FALSE; }
+  void OnCancel() override { StopSweep(); }
+  // Enter presses the focused button, Cancel; there is nothing to confirm.
+  void OnOK() override {}
+  void OnTimer(UINT_PTR nIDEvent);
+
+  DECLARE_MESSAGE_MAP()
 
  private:
+  void OnTick();
   void ShowProgress(const SweepCounters& progress);
+  // The bar at done / total; a total of 0 shows the busy indicator.
+  void SetProgress(std::uint64_t done, std::uint64_t total);
   // Lists rows until the backlog is empty or `until` (the backend's clock)
   // has passed; true when the backlog is empty.
   bool ListRowsUntil(ULONGLONG until);
@@ -82,8 +104,19 @@ class CSweepBox final : public CSweepProgress {
   RowHandover& rows_;
   std::string target_;
   bool singleFile_;
+  std::uint64_t fileSize_ = 0;  // a single file's size at the start
   ULONGLONG listedAt_ = 0;
   std::deque<RowHandover::FileRows> backlog_;
+
+  CWnd m_stcTarget;
+  CWnd m_stcFiles;
+  CWnd m_stcAddresses;
+  CWnd m_stcCurrent;
+  CProgressCtrl m_prgProgress;
+  CButton m_btnCancel;
+  ULONGLONG started_ = 0;
+  bool shown_ = false;
+  bool busy_ = false;
 };
 
 }  // namespace korvel
