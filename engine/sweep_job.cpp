@@ -112,6 +112,8 @@ class SweepJob::Impl final : public WalkTarget {
   void Cancel() {
     cancel_.store(true);
     { std::lock_guard<std::mutex> lock(mutex_); }
+    { std::lock_guard<std::mutex> lock(alone_mutex_); }
+    alone_cv_.notify_all();
     work_cv_.notify_all();
     room_cv_.notify_all();
     merge_cv_.notify_all();
@@ -336,9 +338,16 @@ class SweepJob::Impl final : public WalkTarget {
         worker.current.store(&item.path);
         done.emplace_back();
         Slot& slot = done.back();
-        scanner.Scan(item.path,
-                     item.kind == FoundKind::Regular ? KnownKind::Regular : KnownKind::Unknown,
-                     control, slot.scan);
+        const KnownKind known =
+            item.kind == FoundKind::Regular ? KnownKind::Regular : KnownKind::Unknown;
+        BeginScan(scanner);
+        scanner.Scan(item.path, known, control, slot.scan);
+        EndScan();
+        // Memory ran out with other files read beside it: once more alone,
+        // so that what a file gives does not depend on the thread count.
+        if (slot.scan.issue && slot.scan.issue->problem == SweepProblem::TooLarge &&
+            slot.scan.file_size > 0 && started_.load() > 1 && !cancel_.load())
+          ScanAlone(scanner, item.path, known, control, slot.scan);
         bytes_found_.fetch_add(slot.scan.file_size, std::memory_order_relaxed);
         if (slot.scan.passed_over) passed_over_.fetch_add(1, std::memory_order_relaxed);
         done_bytes += slot.scan.MemoryBytes();
@@ -354,6 +363,48 @@ class SweepJob::Impl final : public WalkTarget {
       done_bytes = 0;
       lock.lock();
     }
+  }
+
+  // Every scan is counted while it runs; a scan that must run alone waits
+  // until the others have ended theirs, and they wait before their next one.
+  // Outside a retry this costs two atomic operations a file and no lock.
+  void BeginScan(FileScanner& scanner) {
+    scanning_.fetch_add(1);
+    if (alone_.load()) {
+      // What this worker keeps for its next file is room the other needs.
+      scanner.ReleaseMemory();
+      EndScan();
+      WaitWhileAlone();
+      BeginScan(scanner);
+    }
+  }
+  void EndScan() {
+    scanning_.fetch_sub(1);
+    if (alone_.load()) {
+      std::lock_guard<std::mutex> lock(alone_mutex_);
+      alone_cv_.notify_all();
+    }
+  }
+  void WaitWhileAlone() {
+    std::unique_lock<std::mutex> lock(alone_mutex_);
+    alone_cv_.wait(lock, [this] { return !alone_.load() || cancel_.load(); });
+  }
+  void ScanAlone(FileScanner& scanner, const std::string& path, KnownKind known,
+                 const ScanControl& control, FileScan& out) {
+    for (bool expected = false; !alone_.compare_exchange_strong(expected, true); expected = false) {
+      WaitWhileAlone();
+      if (cancel_.load()) return;
+    }
+    {
+      std::unique_lock<std::mutex> lock(alone_mutex_);
+      alone_cv_.wait(lock, [this] { return scanning_.load() == 0 || cancel_.load(); });
+    }
+    if (!cancel_.load()) scanner.Scan(path, known, control, out);
+    {
+      std::lock_guard<std::mutex> lock(alone_mutex_);
+      alone_.store(false);
+    }
+    alone_cv_.notify_all();
   }
 
   // Files the results of batch[from, to), held in `done`, for the merge.
@@ -436,6 +487,11 @@ class SweepJob::Impl final : public WalkTarget {
 
   // The walk's own, on its thread.
   std::vector<Item> walk_batch_;
+  // A scan retried alone (ScanAlone).
+  std::mutex alone_mutex_;
+  std::condition_variable alone_cv_;
+  std::atomic<bool> alone_{false};
+  std::atomic<unsigned> scanning_{0};
   std::size_t walk_bytes_ = 0;
   std::uint64_t walk_number_ = 0;
 

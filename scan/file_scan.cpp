@@ -107,6 +107,8 @@ class FileScanner::Impl {
     }
   }
 
+  void ReleaseMemory() noexcept { stream_.ReleaseMemory(); }
+
  private:
   static void Reset(FileScan& out) {
     const std::uint64_t size = out.file_size;
@@ -119,6 +121,8 @@ class FileScanner::Impl {
 
 FileScanner::FileScanner() : impl_(std::make_unique<Impl>()) {}
 FileScanner::~FileScanner() = default;
+
+void FileScanner::ReleaseMemory() noexcept { impl_->ReleaseMemory(); }
 
 void FileScanner::Scan(const std::string& path, KnownKind known, const ScanControl& control,
                        FileScan& out) {

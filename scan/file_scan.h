@@ -59,6 +59,8 @@ class FileScanner {
   // names no regular file is passed over; failures become the issue; a file
   // whose read fails part-way keeps the rows of what was read. Never throws.
   void Scan(const std::string& path, KnownKind known, const ScanControl& control, FileScan& out);
+  // Gives back the buffers kept for the next file.
+  void ReleaseMemory() noexcept;
 
  private:
   class Impl;

@@ -55,6 +55,14 @@ void StreamScanner::Reset() noexcept {
   if (buf_.capacity() > 4 * (chunk_ + kHead)) std::string().swap(buf_);
 }
 
+void StreamScanner::ReleaseMemory() noexcept {
+  Reset();
+  std::string().swap(buf_);
+  std::string().swap(link_bytes_);
+  decltype(link_ends_)().swap(link_ends_);
+  store_ = scanning::AddressStore{};
+}
+
 StreamScanResult StreamScanner::Scan(ByteSource& source, std::uint64_t size_hint,
                                      AddressBatch& rows, const StreamScanControl& control) {
   rows.Clear();

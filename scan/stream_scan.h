@@ -47,6 +47,9 @@ class StreamScanner {
   StreamScanResult Scan(ByteSource& source, std::uint64_t size_hint, AddressBatch& rows,
                         const StreamScanControl& control = {});
 
+  // Gives back the buffers kept for the next file.
+  void ReleaseMemory() noexcept;
+
  private:
   // Room kept before the text for an attribute name carried over a cut.
   static constexpr std::size_t kHead = 16;

@@ -2,12 +2,15 @@
 // the global operator new so that a test can make allocations fail on demand.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <limits>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "engine/sweep_job.h"
 #include "find/folder_sweep.h"
 #include "scan/address_scanner.h"
 #include "tests/support/temp_tree.h"
@@ -20,13 +23,42 @@ std::size_t g_allowed = kUnlimited;
 // Only allocations of at least this size count and fail.
 std::size_t g_min_size = 0;
 
+// With a budget, the bytes that allocations of at least g_min_size hold at
+// once may not pass it: a memory cap shared by the sweep's threads.
+std::atomic<std::size_t> g_budget{kUnlimited};
+std::atomic<std::size_t> g_live{0}, g_peak{0};
+
+// Each block carries its size in front, so that its release is counted.
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+
 void* Allocate(std::size_t size) {
   if (g_allowed != kUnlimited && size >= g_min_size) {
     if (g_allowed == 0) throw std::bad_alloc();
     --g_allowed;
   }
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  const bool counted = size >= g_min_size && g_budget.load() != kUnlimited;
+  if (counted) {
+    const std::size_t live = g_live.fetch_add(size) + size;
+    if (live > g_budget.load()) {
+      g_live.fetch_sub(size);
+      throw std::bad_alloc();
+    }
+    for (std::size_t peak = g_peak.load(); live > peak && !g_peak.compare_exchange_weak(peak, live);) {
+    }
+  }
+  if (auto* p = static_cast<unsigned char*>(std::malloc(kHeader + (size == 0 ? 1 : size)))) {
+    *reinterpret_cast<std::size_t*>(p) = counted ? size : 0;
+    return p + kHeader;
+  }
+  if (counted) g_live.fetch_sub(size);
   throw std::bad_alloc();
+}
+
+void Release(void* block) noexcept {
+  if (block == nullptr) return;
+  auto* p = static_cast<unsigned char*>(block) - kHeader;
+  if (const std::size_t size = *reinterpret_cast<std::size_t*>(p)) g_live.fetch_sub(size);
+  std::free(p);
 }
 
 // Arms the failure for the length of one scope.
@@ -45,10 +77,10 @@ class FailAllocations {
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, std::size_t) noexcept { Release(p); }
+void operator delete[](void* p, std::size_t) noexcept { Release(p); }
 
 using korvel::AddressScanner;
 using korvel::testing::TempTree;
@@ -175,3 +207,47 @@ TEST(AllocationFailure, AFailedWalkKeepsItsFoundFilesUntilTheNextFolderSweep) {
   }
   EXPECT_TRUE(seen) << "no failing allocation fell inside the walk";
 }
+
+namespace {
+
+class RowList final : public korvel::RowSink {
+ public:
+  void AddResultRow(std::string_view address, std::string_view location) override {
+    rows.push_back(std::string(address) + " | " + std::string(location));
+  }
+  void ReportIssue(const korvel::SweepIssue& issue) override { rows.push_back("issue " + issue.path); }
+  List rows;
+};
+
+List SweepUnderBudget(const std::string& folder, unsigned threads, std::size_t budget) {
+  RowList sink;
+  korvel::SweepJobOptions options;
+  options.threads = threads;
+  g_min_size = 256 << 10;
+  g_peak = 0;
+  g_budget = budget;
+  korvel::SweepJob job({{korvel::SweepInput::Kind::Folder, folder, {}}}, sink, options);
+  job.Run();
+  g_budget = kUnlimited;
+  g_min_size = 0;
+  return sink.rows;
+}
+
+}  // namespace
+
+// A file whose memory fits alone but not beside another is read again alone:
+// the rows do not depend on the number of threads.
+TEST(AllocationFailure, AFileThatFitsOnlyAloneIsRetriedAlone) {
+  TempTree folder;
+  // A quote that never closes holds the whole text in memory; the rows are small.
+  std::string words;
+  for (int i = 0; i < (1 << 20); ++i) words += "word ";
+  for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt"})
+    folder.File(name, "<a href=\"" + words + "www." + name + ".example\n");
+  const List alone = SweepUnderBudget(folder.Root(), 1, kUnlimited - 1);
+  ASSERT_EQ(alone.size(), 4u);
+  const std::size_t one_file = g_peak.load();
+  for (int run = 0; run < 3; ++run)
+    EXPECT_EQ(SweepUnderBudget(folder.Root(), 2, one_file + one_file / 2), alone) << run;
+}
+
