@@ -5,9 +5,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 #include <sstream>
 
@@ -15,6 +18,7 @@
 #include "ui/qt/file_filter.h"
 #include "ui/qt/key_codes.h"
 #include "ui/qt/qt_desktop.h"
+#include "ui/qt/qt_prompts.h"
 
 using namespace korvel;
 using namespace korvel::qt;
@@ -44,7 +48,12 @@ class DesktopTest : public QObject {
   }
 
  private slots:
-  void initTestCase() { QVERIFY(root_.isValid()); }
+  void initTestCase() {
+    QVERIFY(root_.isValid());
+    // Where Qt would keep its own settings.
+    QVERIFY(QDir().mkpath(root_.filePath("config")));
+    qputenv("XDG_CONFIG_HOME", root_.filePath("config").toLocal8Bit());
+  }
   void cleanupTestCase() { SetDesktopOpener("xdg-open"); }
   void init() { QFile::remove(QString::fromStdString(Path("opened"))); }
 
@@ -82,6 +91,37 @@ class DesktopTest : public QObject {
     QCOMPARE(QtNameFilters("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"),
              QStringList({"Text Files (*.txt)", "All Files (*)"}));
     QCOMPARE(QtNameFilters("Pages|*.htm;*.html|"), QStringList({"Pages (*.htm *.html)"}));
+  }
+
+  // The next chooser starts where the last choice was made, and Qt's dialog
+  // leaves nothing in the configuration folder.
+  void FileChooserRemembersItsFolderAndWritesNoSettings() {
+    QVERIFY(QDir().mkpath(root_.filePath("pick")));
+    std::ofstream(Path("pick/one.txt")) << "x";
+    QtPrompts prompts;
+    QString started;
+    const auto choose = [&](const char* name) {
+      QTimer poll;
+      QObject::connect(&poll, &QTimer::timeout, [&, name] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+          auto* dialog = qobject_cast<QFileDialog*>(widget);
+          if (dialog == nullptr || !dialog->isVisible()) continue;
+          poll.stop();
+          started = dialog->directory().absolutePath();
+          // Typed, as a user would: the dialog's folder model loads later.
+          if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit"))
+            edit->setText(root_.filePath(name));
+          QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        }
+      });
+      poll.start(50);
+      return prompts.ChooseFile(FileDialogRequest{});
+    };
+    QCOMPARE(choose("pick/one.txt"), std::optional<std::string>(Path("pick/one.txt")));
+    QCOMPARE(started, QDir::homePath());
+    QCOMPARE(choose("pick/one.txt"), std::optional<std::string>(Path("pick/one.txt")));
+    QCOMPARE(started, root_.filePath("pick"));
+    QVERIFY(QDir(root_.filePath("config")).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
   }
 
   void KeysBecomeVirtualKeysWithModifiers() {

@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include "ui/file_dialog.h"
 #include "ui/qt/display_text.h"
@@ -13,6 +16,21 @@
 
 namespace korvel::qt {
 namespace {
+
+// Qt's own file dialog writes its state (recent folders, view) to a
+// "QtProject" settings file in the user's configuration folder. The program
+// writes only its settings and exports: that state goes to a scratch folder
+// of this run, removed at its end.
+void KeepDialogStateOutOfTheUsersFolders() {
+  static QTemporaryDir scratch;
+  static const bool redirected = [] {
+    const QString path = scratch.isValid() ? scratch.path() : QString();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
+    return true;
+  }();
+  (void)redirected;
+}
 
 QWidget* OwnerWidget(HWND owner) {
   QWidget* widget = QtBackend::WidgetOf(owner);
@@ -72,7 +90,9 @@ int QtPrompts::MessageBox(HWND owner, const std::string& text, const std::string
 }
 
 std::optional<std::string> QtPrompts::ChooseFile(const FileDialogRequest& request) {
+  KeepDialogStateOutOfTheUsersFolders();
   QFileDialog dialog(OwnerWidget(request.owner));
+  dialog.setDirectory(lastFolder_.isEmpty() ? QDir::homePath() : lastFolder_);
   dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   // The program asks before it overwrites a file.
@@ -89,18 +109,23 @@ std::optional<std::string> QtPrompts::ChooseFile(const FileDialogRequest& reques
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty() || chosen.first().isEmpty()) return std::nullopt;
+  lastFolder_ = QFileInfo(chosen.first()).absolutePath();
   std::string path = PathBytes(chosen.first());
   if (!request.open) path = ApplyDefaultExtension(path, request.defaultExtension);
   return path;
 }
 
 std::optional<std::string> QtPrompts::ChooseFolder(const FolderDialogRequest& request) {
-  // Without an initial folder the chooser starts where the user's files are.
-  const QString start =
-      request.initialFolder.empty() ? QDir::homePath() : PathString(request.initialFolder);
+  KeepDialogStateOutOfTheUsersFolders();
+  // Without an initial folder the chooser starts where the last one ended,
+  // or where the user's files are.
+  const QString start = !request.initialFolder.empty() ? PathString(request.initialFolder)
+                        : !lastFolder_.isEmpty()       ? lastFolder_
+                                                       : QDir::homePath();
   const QString folder = QFileDialog::getExistingDirectory(
       OwnerWidget(request.owner), DisplayText(request.title), start, QFileDialog::ShowDirsOnly);
   if (folder.isEmpty()) return std::nullopt;
+  lastFolder_ = folder;
   return PathBytes(folder);
 }
 
