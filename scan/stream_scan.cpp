@@ -51,6 +51,12 @@ void StreamScanner::Reset() noexcept {
   store_.Clear();
   link_bytes_.clear();
   link_ends_.clear();
+  found_.clear();
+  window_lfs_.clear();
+  base_ = 0;
+  mark_ = kHead;
+  lines_ = crs_ = 0;
+  dropped_crs_.clear();
   // A buffer grown far past a chunk for one file is not kept for the next.
   if (buf_.capacity() > 4 * (chunk_ + kHead)) std::string().swap(buf_);
 }
@@ -59,6 +65,8 @@ StreamScanResult StreamScanner::Scan(ByteSource& source, std::uint64_t size_hint
                                      AddressBatch& rows, const StreamScanControl& control) {
   rows.Clear();
   Reset();
+  details_ = control.details;
+  store_.SetDetails(details_);
   StreamScanResult result;
   // A small file is read into a buffer of about its size, and in one read
   // when its size holds (one more then finds the end).
@@ -96,6 +104,7 @@ StreamScanResult StreamScanner::Scan(ByteSource& source, std::uint64_t size_hint
       while (cut > begin_ + 1 && !Blank(buf_[cut - 1])) --cut;
       if (cut > begin_ + 1 && Extract(cut, false, control)) {
         begin_ = cut - 1;
+        if (details_ & kRowPlace) AdvanceMark(begin_);
         first_window_ = false;
         target = chunk_;
         if (begin_ - kHead >= end_ - begin_) Compact();
@@ -153,6 +162,7 @@ void StreamScanner::Convert(std::size_t count) {
     pending_cr_ = false;
     if (data[read] == '\n') {
       data[write - 1] = '\n';  // CR LF as LF
+      if (details_ & kRowPlace) dropped_crs_.push_back(Absolute(write - 1));
       ++read;
     }
   }
@@ -164,7 +174,10 @@ void StreamScanner::Convert(std::size_t count) {
     write += next - read;
     read = next;
     if (read == stop) break;
-    if (read + 1 < stop && data[read + 1] == '\n') ++read;  // keep the LF only
+    if (read + 1 < stop && data[read + 1] == '\n') {
+      ++read;  // keep the LF only
+      if (details_ & kRowPlace) dropped_crs_.push_back(Absolute(write));
+    }
     data[write++] = data[read++];
     if (read == stop && data[write - 1] == '\r') pending_cr_ = !at_end_;
   }
@@ -174,6 +187,9 @@ void StreamScanner::Convert(std::size_t count) {
 
 void StreamScanner::Compact() {
   if (begin_ == kHead) return;
+  if (details_ & kRowPlace) AdvanceMark(begin_);
+  base_ += begin_ - kHead;
+  mark_ = kHead;
   std::memmove(buf_.data() + kHead, buf_.data() + begin_, end_ - begin_);
   end_ -= begin_ - kHead;
   begin_ = kHead;
@@ -191,6 +207,22 @@ bool StreamScanner::Extract(std::size_t end, bool last, const StreamScanControl&
   link_bytes_.clear();
   link_ends_.clear();
   scanning::Extraction extraction(buf_.data() + start, end - start, control.cancel);
+  if (details_ & (kRowPlace | kRowCount)) {
+    found_.clear();
+    extraction.Run(scanning::Offer{
+        [](void* context, std::string_view address, unsigned sub_pass) {
+          auto* self = static_cast<StreamScanner*>(context);
+          address = Trimmed(address);
+          if (address.empty()) return;
+          const auto pos = static_cast<std::size_t>(address.data() - self->buf_.data());
+          self->found_.push_back(Found{pos, address.size(), sub_pass});
+        },
+        this});
+    if (!last && extraction.RanOffEnd()) return false;
+    AddFound(end);
+    carried_name_ = extraction.TrailingName();
+    return true;
+  }
   extraction.Run(scanning::Offer{
       [](void* context, std::string_view address, unsigned sub_pass) {
         auto* self = static_cast<StreamScanner*>(context);
@@ -212,6 +244,63 @@ bool StreamScanner::Extract(std::size_t end, bool last, const StreamScanControl&
   }
   carried_name_ = extraction.TrailingName();
   return true;
+}
+
+void StreamScanner::AdvanceMark(std::size_t pos) {
+  const char* data = buf_.data();
+  for (std::size_t at = mark_; at < pos;) {
+    const void* lf = std::memchr(data + at, '\n', pos - at);
+    if (lf == nullptr) break;
+    ++lines_;
+    at = static_cast<std::size_t>(static_cast<const char*>(lf) - data) + 1;
+  }
+  mark_ = pos;
+  while (!dropped_crs_.empty() && dropped_crs_.front() < Absolute(pos)) {
+    dropped_crs_.pop_front();
+    ++crs_;
+  }
+}
+
+void StreamScanner::AddFound(std::size_t window_end) {
+  const bool places = (details_ & kRowPlace) != 0;
+  if (places) {
+    window_lfs_.clear();
+    const char* data = buf_.data();
+    for (std::size_t at = mark_; at < window_end;) {
+      const void* lf = std::memchr(data + at, '\n', window_end - at);
+      if (lf == nullptr) break;
+      const auto pos = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+      window_lfs_.push_back(pos);
+      at = pos + 1;
+    }
+  }
+  // Passes 1 to 3 first, then the quoted values: the order of the plain scan.
+  const auto add = [&](const Found& found, std::uint64_t occurrences) {
+    const std::string_view address(buf_.data() + found.pos, found.size);
+    if (!places) return store_.Add(address, found.sub_pass, 0, 0, occurrences);
+    const std::uint64_t text_offset = Absolute(found.pos);
+    const auto lfs = std::lower_bound(window_lfs_.begin(), window_lfs_.end(), found.pos);
+    const auto crs = std::upper_bound(dropped_crs_.begin(), dropped_crs_.end(), text_offset);
+    store_.Add(address, found.sub_pass,
+               lines_ + static_cast<std::uint64_t>(lfs - window_lfs_.begin()) + 1,
+               text_offset + crs_ + static_cast<std::uint64_t>(crs - dropped_crs_.begin()),
+               occurrences);
+  };
+  taken_.clear();
+  for (const Found& found : found_) {
+    if (found.sub_pass >= scanning::kFirstLinkSubPass) continue;
+    add(found, 1);
+    taken_.emplace_back(found.pos, found.size);
+  }
+  // A quoted value may be the very address pass 1 took there (href="http:…"):
+  // one occurrence, not two.
+  std::sort(taken_.begin(), taken_.end());
+  for (const Found& found : found_) {
+    if (found.sub_pass < scanning::kFirstLinkSubPass) continue;
+    const bool again = std::binary_search(taken_.begin(), taken_.end(),
+                                          std::pair<std::size_t, std::size_t>(found.pos, found.size));
+    add(found, again ? 0 : 1);
+  }
 }
 
 }  // namespace korvel
