@@ -194,7 +194,8 @@ void RowWriter::Row(std::string_view address, std::string_view location, const R
       AppendJsonField(out, address);
       out.append(",\"location\":");
       out.append(FormattedLocation(location));
-      if (detail != nullptr) out.append(",\"kind\":\"").append(KindName(detail->kind)).push_back('"');
+      if (detail != nullptr)
+        out.append(",\"kind\":\"").append(KindName(detail->kind)).push_back('"');
       numbers(',', true);
       out.append("}\n");
       break;

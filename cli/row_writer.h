@@ -12,7 +12,8 @@ namespace korvel {
 enum class RowFormat {
   Tsv,     // ADDRESS TAB LOCATION LF; backslash, TAB, LF and CR escaped as \\ \t \n \r
   Export,  // the window's export file: the address alone, every LF as CR LF, CR LF after it
-  Json,    // {"address":…,"location":…,"kind":…} a line; text that is not UTF-8 as {"bytes":"<base64>"}
+  Json,    // {"address":…,"location":…,"kind":…} a line; text that is not UTF-8 as
+           // {"bytes":"<base64>"}
   Csv,     // RFC 4180 with a header line; bytes as they are
 };
 
@@ -34,8 +35,8 @@ class RowWriter {
       : output_(output), format_(format), fields_(fields) {}
   // The CSV header line; nothing for the other formats.
   void Header();
-  void Row(std::string_view address, std::string_view location,
-           const RowDetail* detail = nullptr, const SweepCount* sweep = nullptr);
+  void Row(std::string_view address, std::string_view location, const RowDetail* detail = nullptr,
+           const SweepCount* sweep = nullptr);
   // A file's rows: the location is formatted once for all of them.
   void Rows(const AddressBatch& addresses, std::string_view location);
 

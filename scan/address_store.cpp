@@ -11,8 +11,7 @@ namespace korvel::scanning {
 
 // A record: its sub-pass (one byte), its length (7 bits a byte, low first),
 // then its bytes, then extra_size_ bytes of details.
-std::string_view AddressStore::Decode(const unsigned char* header,
-                                      std::size_t* record_size) const {
+std::string_view AddressStore::Decode(const unsigned char* header, std::size_t* record_size) const {
   const unsigned char* p = header + 1;
   std::size_t length = 0;
   unsigned shift = 0;

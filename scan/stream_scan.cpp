@@ -209,15 +209,15 @@ bool StreamScanner::Extract(std::size_t end, bool last, const StreamScanControl&
   scanning::Extraction extraction(buf_.data() + start, end - start, control.cancel);
   if (details_ & (kRowPlace | kRowCount)) {
     found_.clear();
-    extraction.Run(scanning::Offer{
-        [](void* context, std::string_view address, unsigned sub_pass) {
-          auto* self = static_cast<StreamScanner*>(context);
-          address = Trimmed(address);
-          if (address.empty()) return;
-          const auto pos = static_cast<std::size_t>(address.data() - self->buf_.data());
-          self->found_.push_back(Found{pos, address.size(), sub_pass});
-        },
-        this});
+    extraction.Run(scanning::Offer{[](void* context, std::string_view address, unsigned sub_pass) {
+                                     auto* self = static_cast<StreamScanner*>(context);
+                                     address = Trimmed(address);
+                                     if (address.empty()) return;
+                                     const auto pos = static_cast<std::size_t>(address.data() -
+                                                                               self->buf_.data());
+                                     self->found_.push_back(Found{pos, address.size(), sub_pass});
+                                   },
+                                   this});
     if (!last && extraction.RanOffEnd()) return false;
     AddFound(end);
     carried_name_ = extraction.TrailingName();
@@ -281,10 +281,9 @@ void StreamScanner::AddFound(std::size_t window_end) {
     const std::uint64_t text_offset = Absolute(found.pos);
     const auto lfs = std::lower_bound(window_lfs_.begin(), window_lfs_.end(), found.pos);
     const auto crs = std::upper_bound(dropped_crs_.begin(), dropped_crs_.end(), text_offset);
-    store_.Add(address, found.sub_pass,
-               lines_ + static_cast<std::uint64_t>(lfs - window_lfs_.begin()) + 1,
-               text_offset + crs_ + static_cast<std::uint64_t>(crs - dropped_crs_.begin()),
-               occurrences);
+    store_.Add(
+        address, found.sub_pass, lines_ + static_cast<std::uint64_t>(lfs - window_lfs_.begin()) + 1,
+        text_offset + crs_ + static_cast<std::uint64_t>(crs - dropped_crs_.begin()), occurrences);
   };
   taken_.clear();
   for (const Found& found : found_) {
@@ -297,8 +296,8 @@ void StreamScanner::AddFound(std::size_t window_end) {
   std::sort(taken_.begin(), taken_.end());
   for (const Found& found : found_) {
     if (found.sub_pass < scanning::kFirstLinkSubPass) continue;
-    const bool again = std::binary_search(taken_.begin(), taken_.end(),
-                                          std::pair<std::size_t, std::size_t>(found.pos, found.size));
+    const bool again = std::binary_search(
+        taken_.begin(), taken_.end(), std::pair<std::size_t, std::size_t>(found.pos, found.size));
     add(found, again ? 0 : 1);
   }
 }
