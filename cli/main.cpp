@@ -56,6 +56,13 @@ Exit status:
   2  usage error, a missing PATH, invalid characters in -k or -e, or an
      output failure (a reader that left included)
 
+Row fields: -n adds the line (from 1; CR LF ends one line) and the byte
+offset in the file as read (from 0, CRs counted) of an address's first
+occurrence, --count its occurrences in the file. In TSV and CSV they follow
+the location: line, offset, count (and files, with --unique --count); JSON
+names them "line", "offset", "count", "files", and always gives "kind":
+prefixed, email, drive or link.
+
 A value that begins with "-" can be given with "=": --extensions=-? --keywords=-all
 
 Examples:
@@ -64,6 +71,7 @@ Examples:
   korvel-sweep -k report -f json docs/         files whose base name holds "report"
   korvel-sweep --extensions=-? notes/          files without an extension
   korvel-sweep -f export -o links.txt site/    the window's export file
+  korvel-sweep -f csv -n --count --unique site/  each address once, for a spreadsheet
   find . -name '*.eml' -print0 | korvel-sweep -0 --files-from - -j 4
 )";
 

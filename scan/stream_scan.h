@@ -64,7 +64,7 @@ class StreamScanner {
   // Counts the LFs from mark_ to buf_[pos] and moves the mark there.
   void AdvanceMark(std::size_t pos);
   // Adds the findings of a window with their places (RowDetails asked for).
-  void AddFound(std::size_t window_end);
+  void AddFound();
   std::uint64_t Absolute(std::size_t pos) const { return base_ + (pos - kHead); }
 
   std::size_t chunk_;
@@ -89,10 +89,11 @@ class StreamScanner {
   struct Found {
     std::size_t pos, size;
     unsigned sub_pass;
+    std::uint64_t line;
   };
   std::vector<Found> found_;
+  std::vector<std::pair<std::size_t, std::size_t>> order_;  // (pos, index in found_)
   std::vector<std::pair<std::size_t, std::size_t>> taken_;  // (pos, size) by passes 1 to 3
-  std::vector<std::size_t> window_lfs_;  // the LFs after mark_ in the window, as buf_ positions
   std::uint64_t base_ = 0;               // text offset of buf_[kHead]
   std::size_t mark_ = kHead;             // lines_ LFs lie before buf_[mark_]
   std::uint64_t lines_ = 0;
