@@ -19,6 +19,7 @@
 #include "cli/path_list.h"
 #include "cli/progress_line.h"
 #include "cli/row_writer.h"
+#include "cli/unique_rows.h"
 #include "engine/input_walk.h"
 #include "engine/sweep_job.h"
 #include "find/folder_sweep.h"
@@ -59,6 +60,13 @@ Exit status:
   2  usage error, a missing PATH, invalid characters in -k or -e, or an
      output failure (a reader that left included)
 
+Row fields: -n adds the line (from 1; CR LF ends one line) and the byte
+offset in the file as read (from 0, CRs counted) of an address's first
+occurrence, --count its occurrences in the file. In TSV and CSV they follow
+the location: line, offset, count (and files, with --unique --count); JSON
+names them "line", "offset", "count", "files", and always gives "kind":
+prefixed, email, drive or link.
+
 A value that begins with "-" can be given with "=": --extensions=-? --keywords=-all
 
 Examples:
@@ -67,6 +75,7 @@ Examples:
   korvel-sweep -k report -f json docs/         files whose base name holds "report"
   korvel-sweep --extensions=-? notes/          files without an extension
   korvel-sweep -f export -o links.txt site/    the window's export file
+  korvel-sweep -f csv -n --count --unique site/  each address once, for a spreadsheet
   find . -name '*.eml' -print0 | korvel-sweep -0 --files-from - -j 4
 )";
 
@@ -105,8 +114,13 @@ std::string Reason(const SweepIssue& issue) {
 class CommandLineSink final : public RowSink {
  public:
   CommandLineSink(RowWriter& writer, OutputFile& output, ProgressLine& stderr_line, bool live,
-                  bool quiet)
-      : writer_(writer), output_(output), stderr_line_(stderr_line), live_(live), quiet_(quiet) {}
+                  bool quiet, UniqueRows* unique)
+      : writer_(writer),
+        output_(output),
+        stderr_line_(stderr_line),
+        live_(live),
+        quiet_(quiet),
+        unique_(unique) {}
 
   void SetJob(SweepJob& job) { job_ = &job; }
   // A folder input's path as the user wrote it.
@@ -120,7 +134,10 @@ class CommandLineSink final : public RowSink {
     writer_.Row(address, location);
   }
   void AddFileRows(std::string_view location, AddressBatch&& rows) override {
-    writer_.Rows(rows, location);
+    if (unique_ != nullptr)
+      unique_->Rows(rows, location);
+    else
+      writer_.Rows(rows, location);
   }
   void FileSwept(std::string_view) override { EndOfFile(); }
   // The files that were ready at one moment go out in one write.
@@ -161,6 +178,7 @@ class CommandLineSink final : public RowSink {
   OutputFile& output_;
   ProgressLine& stderr_line_;
   const bool live_, quiet_;
+  UniqueRows* unique_;
   SweepJob* job_ = nullptr;
   std::mutex names_mutex_;  // issues only, never a row
   std::map<std::string, std::string> names_;
@@ -271,6 +289,8 @@ int Run(int argc, char** argv) {
   std::string keywords, extensions, format = "tsv", output_path, files_from;
   bool local = false, null_separated = false, quiet = false, stats = false;
   bool progress = false, no_progress = false;
+  bool line_number = false, count = false, unique = false;
+  std::size_t unique_limit = UniqueRows::kDefaultLimit;
   unsigned threads = 0;
   std::vector<std::string> paths;
   app.add_option("-k,--keywords", keywords,
@@ -279,8 +299,24 @@ int Run(int argc, char** argv) {
       "-e,--extensions", extensions,
       "comma-separated extensions without their dot, -? for none (the Extensions field)");
   app.add_flag("-l,--local", local, "sweep only the folder itself, not its subfolders");
-  app.add_option("-f,--format", format, "tsv (default), export or json")
-      ->check(CLI::IsMember({"tsv", "export", "json"}));
+  app.add_option("-f,--format", format,
+                 "tsv (default), export, json (with the kind of each address) or csv (RFC 4180, "
+                 "with a header line)")
+      ->check(CLI::IsMember({"tsv", "export", "json", "csv"}));
+  app.add_flag("-n,--line-number", line_number,
+               "add the line (from 1; a CR LF ends one line) and the byte offset in the file "
+               "(from 0) of each address's first occurrence");
+  app.add_flag("--count", count,
+               "add the number of occurrences in the file (with --unique: in the whole sweep, "
+               "and the number of files)");
+  app.add_flag("--unique", unique,
+               "each distinct address once, at its first row; with --count the rows come at "
+               "the end");
+  app.add_option("--unique-limit", unique_limit,
+                 "distinct addresses --unique remembers (default 4194304, 8 bytes each); "
+                 "past it, new ones are written each time they occur, with a warning")
+      ->type_name("N")
+      ->check(CLI::Range(std::size_t{1}, std::size_t{0xFFFFFFF0u}));
   app.add_option("-o,--output", output_path,
                  "write to FILE, replaced in one step at the end (default: standard output)")
       ->type_name("FILE");
@@ -313,6 +349,8 @@ int Run(int argc, char** argv) {
       throw CLI::ValidationError("--output", "FILE is empty");
     if (files_from_option->count() != 0 && files_from.empty())
       throw CLI::ValidationError("--files-from", "FILE is empty");
+    if (format == "export" && (line_number || count))
+      throw CLI::ValidationError("-n/--count", "the export format has the addresses alone");
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? kExitOk : kExitTrouble;
@@ -348,10 +386,17 @@ int Run(int argc, char** argv) {
   }
   const RowFormat row_format = format == "json"     ? RowFormat::Json
                                : format == "export" ? RowFormat::Export
+                               : format == "csv"    ? RowFormat::Csv
                                                     : RowFormat::Tsv;
-  RowWriter writer(output, row_format);
+  RowWriter writer(output, row_format, RowFields{line_number, count, unique && count});
+  writer.Header();
+  std::optional<UniqueRows> unique_rows;
+  if (unique)
+    unique_rows.emplace(writer, count, unique_limit,
+                        [&stderr_line](const std::string& text) { stderr_line.Warn(text); });
   const bool live = output_path.empty() && IsLive(stdout);
-  CommandLineSink sink(writer, output, stderr_line, live, quiet);
+  CommandLineSink sink(writer, output, stderr_line, live, quiet,
+                       unique_rows ? &*unique_rows : nullptr);
 
   // Each folder refuses invalid fields by itself; files alone need this.
   const bool fields_valid = FieldsAreValid(keywords, extensions);
@@ -360,6 +405,9 @@ int Run(int argc, char** argv) {
 
   SweepJobOptions options;
   options.threads = threads;
+  options.row_details = (row_format == RowFormat::Json ? unsigned{kRowKind} : 0u) |
+                        (line_number ? unsigned{kRowPlace} : 0u) |
+                        (count ? unsigned{kRowCount} : 0u);
   // The file being written is never swept into itself (-o, or > file).
   if (FileIdentity output_identity; output.Identity(output_identity))
     options.skip_file = output_identity;
@@ -370,6 +418,7 @@ int Run(int argc, char** argv) {
   stderr_line.Start(job, show_progress, live);
   job.Run();
   stderr_line.Stop();
+  if (unique_rows) unique_rows->Finish();
   if (inputs.ListError() != 0) complain(files_from, std::strerror(inputs.ListError()));
   if (inputs.TooLong() != 0)
     complain(files_from, std::to_string(inputs.TooLong()) + " entries longer than " +

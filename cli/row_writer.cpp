@@ -1,6 +1,7 @@
 #include "cli/row_writer.h"
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 
 #include "platform/text_bytes.h"
@@ -40,6 +41,29 @@ void AppendTsvField(std::string& out, std::string_view text) {
     o.push_back('\\');
     o.push_back(c == '\\' ? '\\' : c == '\t' ? 't' : c == '\n' ? 'n' : 'r');
   });
+}
+
+// RFC 4180: a field with a comma, quote, CR or LF is quoted, its quotes
+// doubled.
+void AppendCsvField(std::string& out, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out.append(text);
+    return;
+  }
+  static constexpr ByteSet kSpecial = MakeByteSet("\"");
+  out.push_back('"');
+  AppendEscaped(out, text, kSpecial, [](std::string& o, unsigned char) { o.append("\"\""); });
+  out.push_back('"');
+}
+
+const char* KindName(AddressKind kind) {
+  switch (kind) {
+    case AddressKind::Prefixed: return "prefixed";
+    case AddressKind::Email: return "email";
+    case AddressKind::Drive: return "drive";
+    case AddressKind::Link: return "link";
+  }
+  return "prefixed";
 }
 
 void AppendJsonString(std::string& out, std::string_view text) {
@@ -101,6 +125,8 @@ const std::string& RowWriter::FormattedLocation(std::string_view location) {
     formatted_location_.clear();
     if (format_ == RowFormat::Json)
       AppendJsonField(formatted_location_, location);
+    else if (format_ == RowFormat::Csv)
+      AppendCsvField(formatted_location_, location);
     else
       AppendTsvField(formatted_location_, location);
   }
@@ -108,17 +134,59 @@ const std::string& RowWriter::FormattedLocation(std::string_view location) {
 }
 
 void RowWriter::Rows(const AddressBatch& addresses, std::string_view location) {
-  for (std::string_view address : addresses) Row(address, location);
+  if (!addresses.HasDetails()) {
+    for (std::string_view address : addresses) Row(address, location);
+    return;
+  }
+  for (std::size_t i = 0; i < addresses.Count(); ++i)
+    Row(addresses[i], location, &addresses.Detail(i));
 }
 
-void RowWriter::Row(std::string_view address, std::string_view location) {
+void RowWriter::Header() {
+  if (format_ != RowFormat::Csv) return;
   std::string& out = output_.Buffer();
+  out.append("address,location");
+  if (fields_.place) out.append(",line,offset");
+  if (fields_.count) out.append(",count");
+  if (fields_.files) out.append(",files");
+  out.append("\r\n");
+  output_.Written();
+}
+
+void RowWriter::Row(std::string_view address, std::string_view location, const RowDetail* detail,
+                    const SweepCount* sweep) {
+  std::string& out = output_.Buffer();
+  // The optional fields, each after `separator` (and its JSON name).
+  const auto numbers = [&](char separator, bool json) {
+    const RowDetail none;
+    const RowDetail& d = detail != nullptr ? *detail : none;
+    const auto field = [&](const char* name, std::uint64_t value) {
+      out.push_back(separator);
+      if (json) out.append("\"").append(name).append("\":");
+      char digits[24];
+      out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    };
+    if (fields_.place) {
+      field("line", d.line);
+      field("offset", d.offset);
+    }
+    if (fields_.count) field("count", sweep != nullptr ? sweep->occurrences : d.count);
+    if (fields_.files) field("files", sweep != nullptr ? sweep->files : 1);
+  };
   switch (format_) {
     case RowFormat::Tsv:
       AppendTsvField(out, address);
       out.push_back('\t');
       out.append(FormattedLocation(location));
+      numbers('\t', false);
       out.push_back('\n');
+      break;
+    case RowFormat::Csv:
+      AppendCsvField(out, address);
+      out.push_back(',');
+      out.append(FormattedLocation(location));
+      numbers(',', false);
+      out.append("\r\n");
       break;
     case RowFormat::Export: AppendExportLine(out, address); break;
     case RowFormat::Json:
@@ -126,6 +194,9 @@ void RowWriter::Row(std::string_view address, std::string_view location) {
       AppendJsonField(out, address);
       out.append(",\"location\":");
       out.append(FormattedLocation(location));
+      if (detail != nullptr)
+        out.append(",\"kind\":\"").append(KindName(detail->kind)).push_back('"');
+      numbers(',', true);
       out.append("}\n");
       break;
   }

@@ -300,6 +300,7 @@ class SweepJob::Impl final : public WalkTarget {
     control.bytes_read = &bytes_read_;
     control.skip = options_.skip_file;
     control.content = options_.content;
+    control.details = options_.row_details;
     std::vector<Item> batch;
     std::vector<Slot> done;
     std::size_t done_bytes = 0;

@@ -28,6 +28,7 @@ struct SweepJobOptions {
   std::size_t max_pending_bytes = 64u << 20;  // rows held back for the merge, in bytes
   std::optional<FileIdentity> skip_file = std::nullopt;  // passed over with an IsOutputFile issue
   ContentOptions content = {};
+  unsigned row_details = 0;  // RowDetails every row carries
 };
 
 // A snapshot of the counters; any thread may take one at any time.

@@ -10,8 +10,8 @@
 namespace korvel::scanning {
 
 // A record: its sub-pass (one byte), its length (7 bits a byte, low first),
-// then its bytes.
-std::string_view AddressStore::Decode(const unsigned char* header, std::size_t* record_size) {
+// then its bytes, then extra_size_ bytes of details.
+std::string_view AddressStore::Decode(const unsigned char* header, std::size_t* record_size) const {
   const unsigned char* p = header + 1;
   std::size_t length = 0;
   unsigned shift = 0;
@@ -21,18 +21,20 @@ std::string_view AddressStore::Decode(const unsigned char* header, std::size_t* 
     length |= static_cast<std::size_t>(byte & 0x7F) << shift;
     shift += 7;
   } while (byte & 0x80);
-  if (record_size != nullptr) *record_size = static_cast<std::size_t>(p - header) + length;
+  if (record_size != nullptr)
+    *record_size = static_cast<std::size_t>(p - header) + length + extra_size_;
   return std::string_view(reinterpret_cast<const char*>(p), length);
 }
 
-std::uint64_t AddressStore::Append(std::string_view address, unsigned sub_pass) {
+std::uint64_t AddressStore::Append(std::string_view address, unsigned sub_pass,
+                                   const unsigned char* extra) {
   unsigned char length[10];
   std::size_t length_size = 0;
   for (std::size_t n = address.size();; n >>= 7) {
     length[length_size++] = static_cast<unsigned char>((n & 0x7F) | (n >= 0x80 ? 0x80 : 0));
     if (n < 0x80) break;
   }
-  const std::size_t record = 1 + length_size + address.size();
+  const std::size_t record = 1 + length_size + address.size() + extra_size_;
   if (blocks_.empty() || blocks_.back().size - blocks_.back().used < record) {
     // Blocks double up to the largest size; a record larger than that gets
     // a block of its own. Large blocks come from the system directly, so a
@@ -51,6 +53,7 @@ std::uint64_t AddressStore::Append(std::string_view address, unsigned sub_pass) 
   out[0] = static_cast<char>(sub_pass);
   std::memcpy(out + 1, length, length_size);
   std::memcpy(out + 1 + length_size, address.data(), address.size());
+  if (extra_size_ != 0) std::memcpy(out + 1 + length_size + address.size(), extra, extra_size_);
   block.used += record;
   block.max_sub_pass = std::max(block.max_sub_pass, sub_pass);
 
@@ -85,7 +88,20 @@ void AddressStore::Grow() {
   slots_.swap(larger);
 }
 
-void AddressStore::Add(std::string_view address, unsigned sub_pass) {
+void AddressStore::Add(std::string_view address, unsigned sub_pass, std::uint64_t line,
+                       std::uint64_t offset, std::uint64_t occurrences) {
+  // The details as kept after the record's bytes, unaligned.
+  std::uint64_t extra[3] = {line, offset, occurrences};
+  const auto take = [&](unsigned char* header) {
+    std::size_t size = 0;
+    const std::string_view held = Decode(header, &size);
+    auto* kept = reinterpret_cast<unsigned char*>(const_cast<char*>(held.data() + held.size()));
+    std::uint64_t old[3];
+    std::memcpy(old, kept, sizeof old);
+    if (old[1] < offset) extra[0] = old[0], extra[1] = old[1];
+    extra[2] = old[2] + occurrences;
+    std::memcpy(kept, extra, sizeof extra);
+  };
   if ((used_slots_ + 1) * 4 > slots_.size() * 3) Grow();
   const std::uint64_t hash = HashAddress(address);
   const std::uint64_t tag = hash & ~kRefMask;
@@ -95,15 +111,16 @@ void AddressStore::Add(std::string_view address, unsigned sub_pass) {
     if ((slots_[i] & ~kRefMask) != tag) continue;
     unsigned char* header = Header((slots_[i] & kRefMask) - 1);
     if (Decode(header) != address) continue;
+    if (extra_size_ != 0) take(header);
     if (sub_pass < *header) {
       // Found by an earlier sub-pass than before: the row moves there.
-      const std::uint64_t ref = Append(address, sub_pass);
+      const std::uint64_t ref = Append(address, sub_pass, reinterpret_cast<unsigned char*>(extra));
       *Header((slots_[i] & kRefMask) - 1) = kDead;
       slots_[i] = tag | (ref + 1);
     }
     return;
   }
-  const std::uint64_t ref = Append(address, sub_pass);
+  const std::uint64_t ref = Append(address, sub_pass, reinterpret_cast<unsigned char*>(extra));
   slots_[i] = tag | (ref + 1);
   ++used_slots_;
   ++live_count_;
@@ -134,7 +151,26 @@ void AddressStore::Emit(AddressBatch& rows) {
         const auto* header = reinterpret_cast<const unsigned char*>(blocks_[b].data.get() + offset);
         std::size_t size = 0;
         const std::string_view address = Decode(header, &size);
-        if (*header == sub_pass) rows.Add(address.substr(0, address.find('\0')));
+        if (*header == sub_pass) {
+          const std::string_view row = address.substr(0, address.find('\0'));
+          if (details_ == 0) {
+            rows.Add(row);
+          } else {
+            RowDetail detail;
+            detail.kind = sub_pass < kMailSubPass     ? AddressKind::Prefixed
+                          : sub_pass == kMailSubPass  ? AddressKind::Email
+                          : sub_pass == kDriveSubPass ? AddressKind::Drive
+                                                      : AddressKind::Link;
+            if (extra_size_ != 0) {
+              std::uint64_t kept[3];
+              std::memcpy(kept, address.data() + address.size(), sizeof kept);
+              detail.line = kept[0];
+              detail.offset = kept[1];
+              detail.count = kept[2];
+            }
+            rows.Add(row, detail);
+          }
+        }
         offset += size;
       }
       free_done(done_below, run.end_block, sub_pass);

@@ -19,7 +19,19 @@ class AddressStore {
  public:
   // Takes `address` as found by `sub_pass`. An address seen before keeps its
   // place, unless this sub-pass runs earlier: then it moves here.
-  void Add(std::string_view address, unsigned sub_pass);
+  void Add(std::string_view address, unsigned sub_pass) { Add(address, sub_pass, 0, 0, 1); }
+  // The same, with the place of this finding, kept as the first occurrence
+  // when earlier than the one held, and the occurrences it adds (0 for a
+  // place already counted). Places and counts are kept only when asked for.
+  void Add(std::string_view address, unsigned sub_pass, std::uint64_t line, std::uint64_t offset,
+           std::uint64_t occurrences);
+
+  // Which RowDetails the rows get; set while the store is empty. Places and
+  // counts make each record 24 bytes longer.
+  void SetDetails(unsigned details) {
+    details_ = details;
+    extra_size_ = (details & (kRowPlace | kRowCount)) != 0 ? kExtraSize : 0;
+  }
 
   // Appends the rows to `rows`, each cut at its first NUL (a row is
   // NUL-terminated text), and leaves the store empty. Frees the blocks as
@@ -36,6 +48,8 @@ class AddressStore {
   static constexpr std::size_t kFirstBlock = std::size_t{64} << 10;
   static constexpr unsigned char kDead = 0xFF;  // the sub-pass of a moved record
   static constexpr std::uint64_t kRefMask = (std::uint64_t{1} << 48) - 1;
+  // After a record's bytes when kept: line, offset, count.
+  static constexpr std::size_t kExtraSize = 3 * sizeof(std::uint64_t);
 
   struct Block {
     std::unique_ptr<char[]> data;
@@ -60,8 +74,8 @@ class AddressStore {
   static std::size_t SlotOf(std::uint64_t hash, std::size_t size) {
     return static_cast<std::size_t>(((hash & 0xFFFFFFFFu) * size) >> 32);
   }
-  static std::string_view Decode(const unsigned char* header, std::size_t* record_size = nullptr);
-  std::uint64_t Append(std::string_view address, unsigned sub_pass);
+  std::string_view Decode(const unsigned char* header, std::size_t* record_size = nullptr) const;
+  std::uint64_t Append(std::string_view address, unsigned sub_pass, const unsigned char* extra);
   void Grow();
 
   std::vector<Block> blocks_;
@@ -71,6 +85,8 @@ class AddressStore {
   std::size_t used_slots_ = 0;
   std::size_t live_count_ = 0;
   std::size_t live_bytes_ = 0;
+  unsigned details_ = 0;
+  std::size_t extra_size_ = 0;
 };
 
 }  // namespace korvel::scanning

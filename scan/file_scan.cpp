@@ -82,8 +82,8 @@ class FileScanner::Impl {
     }
     try {
       SizeGuard guarded(file, file.Size());
-      const StreamScanResult read =
-          stream_.Scan(guarded, file.Size(), out.rows, {control.cancel, control.bytes_read});
+      const StreamScanResult read = stream_.Scan(
+          guarded, file.Size(), out.rows, {control.cancel, control.bytes_read, control.details});
       // What was read is swept; the issue says the rest is missing.
       if (guarded.Grew() && file.Size() == 0) {
         Reset(out);

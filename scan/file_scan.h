@@ -22,6 +22,7 @@ struct ScanControl {
   std::atomic<std::uint64_t>* bytes_read = nullptr;   // bytes as they arrive
   std::optional<FileIdentity> skip;                   // this file is passed over, with an issue
   ContentOptions content;
+  unsigned details = 0;  // RowDetails the rows carry
 };
 
 // The rows of one member of an archive, in archive order.

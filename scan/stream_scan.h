@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "scan/address_batch.h"
 #include "scan/address_scanner.h"
@@ -20,6 +22,7 @@ namespace korvel {
 struct StreamScanControl {
   const std::atomic<bool>* cancel = nullptr;
   std::atomic<std::uint64_t>* bytes_read = nullptr;
+  unsigned details = 0;  // RowDetails the rows carry
 };
 
 struct StreamScanResult {
@@ -61,6 +64,11 @@ class StreamScanner {
   bool Extract(std::size_t end, bool last, const StreamScanControl& control);
   void Compact();
   void Reset() noexcept;
+  // Counts the LFs from mark_ to buf_[pos] and moves the mark there.
+  void AdvanceMark(std::size_t pos);
+  // Adds the findings of a window with their places (RowDetails asked for).
+  void AddFound();
+  std::uint64_t Absolute(std::size_t pos) const { return base_ + (pos - kHead); }
 
   std::size_t chunk_;
   std::size_t ask_ = 0;  // bytes asked of the source in the next read
@@ -77,6 +85,25 @@ class StreamScanner {
   // whole: (sub-pass, end in link_bytes_).
   std::string link_bytes_;
   std::vector<std::pair<unsigned, std::size_t>> link_ends_;
+
+  // Places and counts, kept only when asked for. A window's findings wait
+  // until it proves whole, as a window tried again finds them again.
+  unsigned details_ = 0;
+  struct Found {
+    std::size_t pos, size;
+    unsigned sub_pass;
+    std::uint64_t line;
+  };
+  std::vector<Found> found_;
+  std::vector<std::pair<std::size_t, std::size_t>> order_;  // (pos, index in found_)
+  std::vector<std::pair<std::size_t, std::size_t>> taken_;  // (pos, size) by passes 1 to 3
+  std::uint64_t base_ = 0;               // text offset of buf_[kHead]
+  std::size_t mark_ = kHead;             // lines_ LFs lie before buf_[mark_]
+  std::uint64_t lines_ = 0;
+  // Text offsets where a CR of a CR LF was dropped (the LF's), from mark_ on;
+  // crs_ of them lie before it.
+  std::deque<std::uint64_t> dropped_crs_;
+  std::uint64_t crs_ = 0;
 };
 
 }  // namespace korvel

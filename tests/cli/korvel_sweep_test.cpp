@@ -14,6 +14,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -163,7 +167,8 @@ TEST_F(KorvelSweepTest, JsonGivesTextThatIsNotUtf8AsBase64Bytes) {
 
   tree.File("site/plain.txt", "mailto:a\\b");
   EXPECT_EQ(Sweep({"-f", "json", P("site/plain.txt")}).out,
-            "{\"address\":\"mailto:a\\\\b\",\"location\":\"" + P("site/plain.txt") + "\"}\n");
+            "{\"address\":\"mailto:a\\\\b\",\"location\":\"" + P("site/plain.txt") +
+                "\",\"kind\":\"prefixed\"}\n");
 }
 
 TEST_F(KorvelSweepTest, OutputLargerThanOneBufferArrivesWhole) {
@@ -177,6 +182,212 @@ TEST_F(KorvelSweepTest, OutputLargerThanOneBufferArrivesWhole) {
     expected += "http://host.example/page/" + std::to_string(i) + "\r\n";
   EXPECT_EQ(r.out.size(), expected.size());
   EXPECT_TRUE(r.out == expected);
+}
+
+// --- Row fields: kind, line, offset, count, --unique -----------------------
+
+// Files of addresses of every kind from a small pool, each address standing
+// between blanks, with LF and CR LF line ends; one file spans several of the
+// scanner's 4 MB chunks. Each pool entry is no part of another.
+struct Planted {
+  std::string address, kind;
+};
+
+std::vector<Planted> Pool() {
+  std::vector<Planted> pool;
+  for (int i = 10; i < 22; ++i) {
+    const std::string n = std::to_string(i);
+    pool.push_back({"http://h" + n + ".example/p", "prefixed"});
+    pool.push_back({"u" + n + "@m" + n + ".example", "email"});
+    pool.push_back({"C:\\d" + n + "\\f.txt", "drive"});
+    pool.push_back({"page" + n + ".html", "link"});
+  }
+  return pool;
+}
+
+// Path → text of the generated files.
+std::map<std::string, std::string> MakeDifferentialTree(const TempTree& tree) {
+  const std::vector<Planted> pool = Pool();
+  std::mt19937 random(21);
+  std::map<std::string, std::string> files;
+  for (int f = 0; f < 12; ++f) {
+    const std::size_t pieces = f == 5 ? 300000 : 1 + random() % 400;
+    // A drive path needs a stop before its letter, which the text start is not.
+    std::string text = f % 2 ? "\r\n  lead " : "lead ";
+    for (std::size_t i = 0; i < pieces; ++i) {
+      // Few addresses per file, so most recur; in the large file new ones
+      // keep coming, so that first occurrences lie in every chunk.
+      const std::size_t pick =
+          f == 5 ? i * pool.size() / pieces + random() % 2 : f * 3 + random() % 9;
+      const Planted& planted = pool[pick % pool.size()];
+      if (planted.kind == "link")
+        text += "<a href=\"" + planted.address + "\">x</a>";
+      else
+        text += planted.address;
+      static const char* const kBlanks[] = {" ", "\n", "\r\n", "\t", " word "};
+      text += kBlanks[random() % 5];
+    }
+    const std::string path =
+        tree.File("diff/" + std::to_string(f % 3) + "/f" + std::to_string(f), text);
+    files[path] = text;
+  }
+  return files;
+}
+
+struct Counted {
+  std::uint64_t line = 0, offset = 0, count = 0;
+};
+
+// The first occurrence and the occurrences of each pool address in `text`,
+// by plain search.
+std::map<std::string, Counted> Recount(const std::string& text) {
+  std::map<std::string, Counted> found;
+  for (const Planted& planted : Pool()) {
+    std::size_t at = text.find(planted.address);
+    if (at == std::string::npos) continue;
+    Counted& c = found[planted.address];
+    c.offset = at;
+    c.line = 1 + std::count(text.begin(), text.begin() + at, '\n');
+    for (; at != std::string::npos; at = text.find(planted.address, at + 1)) ++c.count;
+  }
+  return found;
+}
+
+// TSV lines as fields, "\\" read back as "\".
+std::vector<Strings> TsvRows(const std::string& out) {
+  std::vector<Strings> rows;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    Strings fields(1);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\t')
+        fields.emplace_back();
+      else if (line[i] == '\\' && i + 1 < line.size() && line[++i] == '\\')
+        fields.back() += '\\';
+      else
+        fields.back() += line[i];
+    }
+    rows.push_back(fields);
+  }
+  return rows;
+}
+
+// Runs with -j1 and -j2, expects the same bytes, and returns them.
+std::string SweepBothWays(Strings args) {
+  args.insert(args.begin(), {"-j", "1"});
+  const Result one = Sweep(args);
+  EXPECT_EQ(one.status, 0) << one.err;
+  args[1] = "2";
+  const Result two = Sweep(args);
+  EXPECT_TRUE(one.out == two.out);
+  return one.out;
+}
+
+TEST_F(KorvelSweepTest, LineNumberAndCountMatchARecountOfEveryFile) {
+  const auto files = MakeDifferentialTree(tree);
+  const std::vector<Strings> rows = TsvRows(SweepBothWays({"-n", "--count", P("diff")}));
+  std::map<std::string, std::map<std::string, Counted>> seen;
+  for (const Strings& row : rows) {
+    ASSERT_EQ(row.size(), 5u);
+    seen[row[1]][row[0]] = {std::stoull(row[2]), std::stoull(row[3]), std::stoull(row[4])};
+  }
+  ASSERT_EQ(seen.size(), files.size());
+  std::size_t expected_rows = 0;
+  for (const auto& [path, text] : files) {
+    const auto expected = Recount(text);
+    expected_rows += expected.size();
+    for (const auto& [address, c] : expected) {
+      const Counted& got = seen[path][address];
+      EXPECT_EQ(got.line, c.line) << path << " " << address;
+      EXPECT_EQ(got.offset, c.offset) << path << " " << address;
+      EXPECT_EQ(got.count, c.count) << path << " " << address;
+    }
+  }
+  EXPECT_EQ(rows.size(), expected_rows);
+  // Either option alone gives its own fields, as the two together do.
+  const std::vector<Strings> place = TsvRows(Sweep({"-n", P("diff")}).out);
+  const std::vector<Strings> count = TsvRows(Sweep({"--count", P("diff")}).out);
+  ASSERT_EQ(place.size(), rows.size());
+  ASSERT_EQ(count.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(place[i], Strings(rows[i].begin(), rows[i].begin() + 4));
+    EXPECT_EQ(count[i], (Strings{rows[i][0], rows[i][1], rows[i][4]}));
+  }
+}
+
+TEST_F(KorvelSweepTest, JsonNamesThePassThatFoundEachAddress) {
+  const auto files = MakeDifferentialTree(tree);
+  std::map<std::string, std::string> kinds;
+  for (const Planted& planted : Pool()) kinds[planted.address] = planted.kind;
+  // A link value that is also a prefixed address is the prefixed one's.
+  tree.File("diff/both.htm", "<a href=\"http://both.example/\">");
+  kinds["http://both.example/"] = "prefixed";
+  const std::string out = SweepBothWays({"-f", "json", "-n", P("diff")});
+  std::istringstream in(out);
+  std::size_t lines = 0;
+  const std::regex row(
+      R"re(\{"address":"([^"]*)","location":"[^"]*","kind":"(\w+)","line":\d+,"offset":\d+\})re");
+  for (std::string line; std::getline(in, line); ++lines) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(line, m, row)) << line;
+    std::string address = m[1];
+    for (std::size_t at; (at = address.find("\\\\")) != std::string::npos;) address.erase(at, 1);
+    EXPECT_EQ(m[2], kinds[address]) << address;
+  }
+  EXPECT_EQ(lines, TsvRows(Sweep({P("diff")}).out).size());
+}
+
+TEST_F(KorvelSweepTest, UniqueListsEachAddressOnceAtItsFirstRowWithSweepCounts) {
+  const auto files = MakeDifferentialTree(tree);
+  const std::vector<Strings> plain = TsvRows(Sweep({P("diff")}).out);
+  std::vector<Strings> first;
+  std::set<std::string> met;
+  for (const Strings& row : plain)
+    if (met.insert(row[0]).second) first.push_back(row);
+  EXPECT_EQ(TsvRows(SweepBothWays({"--unique", P("diff")})), first);
+
+  // With --count: occurrences and files over the whole sweep.
+  std::map<std::string, Counted> total;  // count: occurrences, line: files
+  for (const auto& [path, text] : files)
+    for (const auto& [address, c] : Recount(text)) {
+      total[address].count += c.count;
+      ++total[address].line;
+    }
+  const std::vector<Strings> counted = TsvRows(SweepBothWays({"--unique", "--count", P("diff")}));
+  ASSERT_EQ(counted.size(), first.size());
+  for (std::size_t i = 0; i < counted.size(); ++i) {
+    EXPECT_EQ(counted[i][0], first[i][0]);
+    EXPECT_EQ(counted[i][1], first[i][1]);
+    EXPECT_EQ(std::stoull(counted[i][2]), total[first[i][0]].count) << first[i][0];
+    EXPECT_EQ(std::stoull(counted[i][3]), total[first[i][0]].line) << first[i][0];
+  }
+
+  // Past the limit, new addresses come each time, and a warning says so once.
+  const Result limited = Sweep({"--unique", "--unique-limit", "3", P("diff")});
+  std::vector<Strings> expected;
+  std::set<std::string> kept;
+  for (const Strings& row : plain) {
+    if (kept.count(row[0]) != 0) continue;
+    if (kept.size() < 3) kept.insert(row[0]);
+    expected.push_back(row);
+  }
+  EXPECT_EQ(TsvRows(limited.out), expected);
+  EXPECT_EQ(limited.err,
+            "korvel-sweep: --unique: more than 3 distinct addresses; later new ones are written "
+            "each time they occur\n");
+}
+
+TEST_F(KorvelSweepTest, CsvQuotesAsRfc4180AndKeepsBytes) {
+  tree.File("c,sv/a.htm", "<a href='x,\"y\"'> http://caf\xE9.example\r\nhttp://caf\xE9.example");
+  const std::string location = "\"" + P("c,sv/a.htm") + "\"";
+  EXPECT_EQ(SweepBothWays({"-f", "csv", P("c,sv")}), "address,location\r\nhttp://caf\xE9.example," +
+                                                         location + "\r\n\"x,\"\"y\"\"\"," +
+                                                         location + "\r\n");
+  EXPECT_EQ(Sweep({"-f", "csv", "-n", "--count", "--unique", P("c,sv")}).out,
+            "address,location,line,offset,count,files\r\nhttp://caf\xE9.example," + location +
+                ",1,17,2,1\r\n\"x,\"\"y\"\"\"," + location + ",1,9,1,1\r\n");
+  // The export has no fields to add.
+  EXPECT_EQ(Sweep({"-f", "export", "-n", P("c,sv")}).status, 2);
 }
 
 // --- Options --------------------------------------------------------------
@@ -449,7 +660,8 @@ void MakeWideTree(const TempTree& tree, const std::string& top) {
 TEST_F(KorvelSweepTest, EveryThreadCountWritesTheSameBytes) {
   MakeWideTree(tree, "wide");
   for (const Strings& options :
-       {Strings{}, Strings{"-f", "json", "-e", "htm"}, Strings{"-f", "export", "-k", "f1"}}) {
+       {Strings{}, Strings{"-f", "json", "-e", "htm"}, Strings{"-f", "export", "-k", "f1"},
+        Strings{"-f", "csv", "-n", "--count"}, Strings{"--unique", "--count", "-n"}}) {
     Strings args = options;
     args.insert(args.end(), {P("wide"), P("site/notes.txt"), P("site")});
     Strings one = args;

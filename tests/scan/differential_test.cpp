@@ -251,6 +251,44 @@ TEST(Differential, StreamedEdgesMatchTheWholeText) {
   }
 }
 
+// Kind, first place and count: the same for every chunk size as for one
+// window, the rows those of the plain scan, and each place where the file's
+// bytes hold the address, after as many LFs as its line says.
+TEST(Differential, StreamedDetailsAreTheFileBytesForEveryChunkSize) {
+  Random random(21);
+  const auto details = [](const std::string& bytes, std::size_t chunk, AddressBatch& rows) {
+    StreamScanner scanner(chunk);
+    korvel::testing::StringSource source(bytes, (chunk + 1) / 2 + 1);
+    scanner.Scan(source, bytes.size(), rows, {nullptr, nullptr, kRowKind | kRowPlace | kRowCount});
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const std::string text = round % 3 == 0   ? PieceText(random, 1 + random.Below(100))
+                             : round % 3 == 1 ? DenseText(random, 1 + random.Below(400))
+                                              : AttributeText(random, 1 + random.Below(24));
+    AddressBatch whole, cut;
+    details(text, std::size_t{1} << 30, whole);
+    details(text, kChunks[round % 6], cut);
+    const std::vector<std::string> plain = korvel::testing::WholeTextRows(text);
+    ASSERT_EQ(cut.Count(), plain.size()) << korvel::testing::Escape(text);
+    ASSERT_TRUE(plain.empty() || cut.HasDetails());
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+      const RowDetail& a = whole.Detail(i);
+      const RowDetail& b = cut.Detail(i);
+      ASSERT_EQ(cut[i], plain[i]);
+      ASSERT_TRUE(a.kind == b.kind && a.line == b.line && a.offset == b.offset &&
+                  a.count == b.count)
+          << "chunk " << kChunks[round % 6] << ", row " << i << ": \""
+          << korvel::testing::Escape(text) << "\"";
+      ASSERT_GE(b.count, 1u);
+      ASSERT_EQ(b.line, 1 + std::count(text.begin(), text.begin() + b.offset, '\n'));
+      if (plain[i].find('\n') == std::string::npos) {
+        ASSERT_EQ(text.substr(b.offset, plain[i].size()), plain[i])
+            << korvel::testing::Escape(text);
+      }
+    }
+  }
+}
+
 // What the caller sees besides the rows: a read failure ends the text where
 // it happened, a raised flag cancels, and the bytes are counted as read.
 TEST(Differential, StreamedScanReportsFailureCancelAndBytes) {
