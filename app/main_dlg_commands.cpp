@@ -135,7 +135,8 @@ void CMainDlg::OnRemoveAll() {
 void CMainDlg::ExploreSelectedRowFolder() {
   if (m_lstResults.GetItemCount() == 0) return;
   const int columns = m_lstResults.GetHeaderCtrl()->GetItemCount();
-  const int selected = m_lstResults.GetNextItem(-1, LVNI_SELECTED);
+  // With several rows selected, the one the user clicked last is meant.
+  const int selected = m_lstResults.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
   if (selected < 0) return;
   const std::string folder = FolderPart(m_lstResults.GetItemText(selected, columns - 1));
   // A location without a folder part has nothing to show.
