@@ -149,6 +149,27 @@ void CMainDlg::OnRdblclkResults(NMHDR*, LRESULT* pResult) {
   *pResult = 0;
 }
 
+void CMainDlg::CopySelectedRows(bool withLocation) {
+  const int columns = m_lstResults.GetHeaderCtrl()->GetItemCount();
+  if (columns < 2) return;
+  const ListRows& rows = m_lstResults.Rows();
+  std::string text;
+  for (int row = rows.NextSelected(-1); row >= 0; row = rows.NextSelected(row)) {
+    text += rows.Cell(row, columns - 2);
+    if (withLocation) {
+      text += '\t';
+      text += rows.Cell(row, columns - 1);
+    }
+    text += '\n';
+  }
+  // Nothing selected: the clipboard keeps what it has.
+  if (!text.empty()) CurrentDesktop().SetClipboardText(GetSafeHwnd(), text);
+}
+
+void CMainDlg::OnCopy() { CopySelectedRows(false); }
+
+void CMainDlg::OnCopyWithLocation() { CopySelectedRows(true); }
+
 void CMainDlg::OnClearKeywords() { m_cboKeywords.ResetContent(); }
 
 void CMainDlg::OnClearExtensions() { m_cboExtensions.ResetContent(); }

@@ -47,6 +47,23 @@ TEST_F(ResultList, CtrlAndShiftSelectSeveralRowsThatF11AndADoubleClickRemove) {
   EXPECT_EQ(Main().List(IDC_RESULTS).Rows().SelectedCount(), 2);
 }
 
+TEST_F(ResultList, CtrlCCopiesTheSelectedAddressesAndCtrlShiftCTheirLocationsToo) {
+  AddRows(kThree);
+  ui.SelectRow(IDC_RESULTS, 2)
+      .SelectRow(IDC_RESULTS, 0, FCONTROL)
+      .Press('C', FCONTROL)
+      .Focus(IDC_KEYWORDS)
+      .Press('C', FCONTROL | FSHIFT);  // in a field the key is the field's
+  ui.Then([&](HeadlessDialog&) {
+      EXPECT_EQ(ui.desktop().Clipboard(), "http://a.example/\nhttp://c.example/\n");
+    })
+      .Focus(IDC_RESULTS)
+      .Press('C', FCONTROL | FSHIFT)
+      .Press(VK_ESCAPE);
+  RunProgram();
+  EXPECT_EQ(ui.desktop().Clipboard(), "http://a.example/\t/x/a.htm\nhttp://c.example/\t/x/c.htm\n");
+}
+
 TEST_F(ResultList, RemoveAllAsksEvenWhenTheListIsEmpty) {
   ui.prompts().AnswerMessageBox(IDNO).AnswerMessageBox(IDNO).AnswerMessageBox(IDYES);
   ui.Press(VK_F12);
