@@ -46,6 +46,8 @@ BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
   ON_NOTIFY(NM_RDBLCLK, IDC_RESULTS, OnRdblclkResults)
   ON_CBN_KILLFOCUS(IDC_KEYWORDS, OnKillFocusKeywords)
   ON_CBN_KILLFOCUS(IDC_EXTENSIONS, OnKillFocusExtensions)
+  ON_COMMAND(ID_EDIT_COPY, OnCopy)
+  ON_COMMAND(ID_EDIT_COPY_LOCATION, OnCopyWithLocation)
   ON_WM_DROPFILES()
 END_MESSAGE_MAP()
 
@@ -81,6 +83,12 @@ void CMainDlg::CreateToolTips() {
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
   CreateToolTips();
   if (m_ttcToolTips.GetSafeHwnd() != nullptr) m_ttcToolTips.RelayEvent(pMsg);
+  // Ctrl+C copies rows only from the list: in a field it stays the field's.
+  if (pMsg->message == WM_KEYDOWN && pMsg->wParam == 'C' && pMsg->hwnd != nullptr &&
+      pMsg->hwnd == m_lstResults.GetSafeHwnd() && (pMsg->modifiers & FCONTROL) != 0) {
+    CopySelectedRows((pMsg->modifiers & FSHIFT) != 0);
+    return TRUE;
+  }
   return CDialog::PreTranslateMessage(pMsg);
 }
 

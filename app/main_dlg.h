@@ -70,6 +70,8 @@ class CMainDlg : public CDialog, public RowSink, public SweepHooks, public Setti
   void OnRdblclkResults(NMHDR* pNMHDR, LRESULT* pResult);
   void OnKillFocusKeywords();
   void OnKillFocusExtensions();
+  void OnCopy();
+  void OnCopyWithLocation();
 
   DECLARE_MESSAGE_MAP()
 
@@ -77,6 +79,9 @@ class CMainDlg : public CDialog, public RowSink, public SweepHooks, public Setti
   void CreateToolTips();
   void RemoveSelectedRow();
   void ExploreSelectedRowFolder();
+  // The selected rows shown, in the order shown: the address alone, or
+  // ADDRESS<TAB>LOCATION; one a line.
+  void CopySelectedRows(bool withLocation);
 
   // The sweeps of the commands and drops: on the engine, under the wait
   // cursor, with the progress box. A sweep that a close of the window

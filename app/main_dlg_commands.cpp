@@ -135,7 +135,8 @@ void CMainDlg::OnRemoveAll() {
 void CMainDlg::ExploreSelectedRowFolder() {
   if (m_lstResults.GetItemCount() == 0) return;
   const int columns = m_lstResults.GetHeaderCtrl()->GetItemCount();
-  const int selected = m_lstResults.GetNextItem(-1, LVNI_SELECTED);
+  // With several rows selected, the one the user clicked last is meant.
+  const int selected = m_lstResults.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
   if (selected < 0) return;
   const std::string folder = FolderPart(m_lstResults.GetItemText(selected, columns - 1));
   // A location without a folder part has nothing to show.
@@ -147,6 +148,27 @@ void CMainDlg::OnRdblclkResults(NMHDR*, LRESULT* pResult) {
   ExploreSelectedRowFolder();
   *pResult = 0;
 }
+
+void CMainDlg::CopySelectedRows(bool withLocation) {
+  const int columns = m_lstResults.GetHeaderCtrl()->GetItemCount();
+  if (columns < 2) return;
+  const ListRows& rows = m_lstResults.Rows();
+  std::string text;
+  for (int row = rows.NextSelected(-1); row >= 0; row = rows.NextSelected(row)) {
+    text += rows.Cell(row, columns - 2);
+    if (withLocation) {
+      text += '\t';
+      text += rows.Cell(row, columns - 1);
+    }
+    text += '\n';
+  }
+  // Nothing selected: the clipboard keeps what it has.
+  if (!text.empty()) CurrentDesktop().SetClipboardText(GetSafeHwnd(), text);
+}
+
+void CMainDlg::OnCopy() { CopySelectedRows(false); }
+
+void CMainDlg::OnCopyWithLocation() { CopySelectedRows(true); }
 
 void CMainDlg::OnClearKeywords() { m_cboKeywords.ResetContent(); }
 

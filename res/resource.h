@@ -52,5 +52,8 @@ inline constexpr int ID_HELP_ABOUT = 32773;
 inline constexpr int ID_SWEEP_FILE = 32775;
 inline constexpr int ID_SWEEP_FOLDER = 32776;
 inline constexpr int ID_FILE_EXPORT = 32780;
+// Commands of the result list (keys and its context menu).
+inline constexpr int ID_EDIT_COPY = 32781;
+inline constexpr int ID_EDIT_COPY_LOCATION = 32782;
 
 }  // namespace korvel

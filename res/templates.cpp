@@ -24,7 +24,7 @@ constexpr std::array kMainControls{
     ControlTemplate{IDC_STATIC, ControlKind::GroupBox, "Tasks", 354, 0, 41, 181,
                     kChild | BS_GROUPBOX | BS_CENTER, 0},
     ControlTemplate{IDC_RESULTS, ControlKind::ListView, "", 9, 9, 335, 167,
-                    kChild | LVS_REPORT | LVS_SINGLESEL | WS_TABSTOP, WS_EX_STATICEDGE},
+                    kChild | LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_STATICEDGE},
     ControlTemplate{IDC_KEYWORDS, ControlKind::ComboBox, "", 65, 190, 311, 30, kHistoryCombo, 0},
     ControlTemplate{IDC_CLEAR_KEYWORDS, ControlKind::PushButton, "X", 378, 190, 13, 13,
                     kClearButton, WS_EX_STATICEDGE},

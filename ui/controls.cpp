@@ -67,6 +67,11 @@ std::string CListCtrl::GetItemText(int nItem, int nSubItem) const {
 
 int CListCtrl::GetNextItem(int nItem, UINT flags) const {
   ListPeer& peer = Peer();
+  if ((flags & LVNI_FOCUSED) != 0) {
+    const int focused = peer.Rows().Focused();
+    const bool fits = focused > nItem && ((flags & LVNI_SELECTED) == 0 || peer.IsSelected(focused));
+    return fits ? focused : -1;
+  }
   if ((flags & LVNI_SELECTED) != 0) return peer.NextSelected(nItem);
   const int next = nItem + 1;
   return next < peer.GetItemCount() ? next : -1;

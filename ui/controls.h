@@ -27,7 +27,7 @@ class CListCtrl : public CWnd {
   BOOL SetItemText(int nItem, int nSubItem, const std::string& text);
   std::string GetItemText(int nItem, int nSubItem) const;
   // The next row after `nItem` (-1: from the start) that has all the `flags`
-  // (LVNI_SELECTED); -1 when there is none.
+  // (LVNI_SELECTED, LVNI_FOCUSED); -1 when there is none.
   int GetNextItem(int nItem, UINT flags) const;
   BOOL DeleteItem(int nItem);
   BOOL DeleteAllItems();

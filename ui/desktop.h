@@ -25,6 +25,9 @@ class Desktop {
   virtual bool OpenDocument(HWND owner, const std::string& path) = 0;
   // Shows a folder in the file manager; false when that failed.
   virtual bool ExploreFolder(HWND owner, const std::string& folder) = 0;
+  // Puts text (bytes, lines ending in LF; the desktop's own line end is
+  // put in) on the clipboard; false when the clipboard could not be had.
+  virtual bool SetClipboardText(HWND owner, const std::string& text) = 0;
 };
 
 struct FileDialogRequest {

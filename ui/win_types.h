@@ -169,6 +169,7 @@ inline constexpr DWORD CBS_DISABLENOSCROLL = 0x0800;
 // List view styles.
 inline constexpr DWORD LVS_REPORT = 0x0001;
 inline constexpr DWORD LVS_SINGLESEL = 0x0004;
+inline constexpr DWORD LVS_SHOWSELALWAYS = 0x0008;
 inline constexpr DWORD LVS_EX_GRIDLINES = 0x00000001;
 inline constexpr DWORD LVS_EX_FULLROWSELECT = 0x00000020;
 inline constexpr DWORD LVS_EX_INFOTIP = 0x00000400;
@@ -177,6 +178,7 @@ inline constexpr DWORD LVS_EX_INFOTIP = 0x00000400;
 inline constexpr UINT LVIS_FOCUSED = 0x0001;
 inline constexpr UINT LVIS_SELECTED = 0x0002;
 inline constexpr UINT LVNI_ALL = 0x0000;
+inline constexpr UINT LVNI_FOCUSED = 0x0001;
 inline constexpr UINT LVNI_SELECTED = 0x0002;
 inline constexpr int LVCFMT_LEFT = 0x0000;
 inline constexpr int LVCFMT_RIGHT = 0x0001;

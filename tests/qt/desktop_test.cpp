@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -85,6 +86,13 @@ class DesktopTest : public QObject {
     QCOMPARE(desktop.SetCursor(IDC_WAIT), IDC_WAIT);  // nested sweeps
     desktop.SetCursor(before);
     QVERIFY(!QGuiApplication::overrideCursor());
+  }
+
+  void ClipboardGetsTheTextAsTheListShowsIt() {
+    QtDesktop desktop;
+    QVERIFY(desktop.SetClipboardText(nullptr, "http://a/\tcaf\xE9\nb@c\n"));
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QString::fromUtf8("http://a/\tcaf\xC3\xA9\nb@c\n"));
   }
 
   void WindowsFiltersBecomeQtFilters() {

@@ -366,6 +366,24 @@ class MainWindowTest : public QObject {
     });
   }
 
+  void CtrlClicksSelectSeveralRowsThatCtrlCCopiesAndF11Removes() {
+    RunProgram([&] {
+      for (const char* address : {"one", "two", "three", "four"}) AddRow(address, Path("x"));
+      QWidget* viewport = List()->viewport();
+      auto at = [](int row) { return List()->visualRect(List()->model()->index(row, 0)).center(); };
+      QTest::mouseClick(viewport, Qt::LeftButton, {}, at(3));
+      QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, at(0));
+      QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, at(1));
+      Press(List(), Qt::Key_C, Qt::ControlModifier);
+      QCOMPARE(desktop_->Clipboard(), std::string("one\ntwo\nfour\n"));
+      Press(List(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+      const std::string x = Path("x");
+      QCOMPARE(desktop_->Clipboard(), "one\t" + x + "\ntwo\t" + x + "\nfour\t" + x + "\n");
+      Press(List(), Qt::Key_F11);
+      QCOMPARE(ListedAddresses(), std::vector<std::string>{"three"});
+    });
+  }
+
   void FilesDroppedOnTheKeywordFieldAreSwept() {
     WriteFile("data/links.html", "see http://dropped.example/ here\n");
     WriteFile("data/other.html", "http://not-this-one.example/");

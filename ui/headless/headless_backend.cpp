@@ -257,20 +257,34 @@ HeadlessBackend& HeadlessBackend::Menu(UINT command) {
   });
 }
 
-void HeadlessBackend::ClickRow(HeadlessDialog& dialog, int listId, int row, UINT notification) {
+void HeadlessBackend::ClickRow(HeadlessDialog& dialog, int listId, int row, UINT notification,
+                               BYTE modifiers) {
   auto* list = dynamic_cast<HeadlessList*>(&Control(dialog, listId));
   if (list == nullptr) Fail("control " + std::to_string(listId) + " is not a list");
   if (row >= list->GetItemCount())
     Fail("list " + std::to_string(listId) + " has no row " + std::to_string(row));
   MoveFocusTo(list);
-  // A click on no row clears the selection.
-  list->Rows().SelectOnly(row);
+  ListRows& rows = list->Rows();
+  const bool single = (list->Style() & LVS_SINGLESEL) != 0;
+  if (row >= 0 && !single && (modifiers & FCONTROL) != 0) {
+    rows.SelectFromView(row, row, !rows.IsSelected(row));
+    rows.FocusFromView(row);
+  } else if (row >= 0 && !single && (modifiers & FSHIFT) != 0) {
+    const int anchor = rows.Focused() < 0 ? row : rows.Focused();
+    rows.ClearSelection();
+    rows.SelectFromView(std::min(anchor, row), std::max(anchor, row), true);
+    rows.FocusFromView(row);
+  } else {
+    rows.SelectOnly(row);  // a click on no row clears the selection
+  }
   if (notification != 0) SendNotify(list, notification);
 }
 
-HeadlessBackend& HeadlessBackend::SelectRow(int listId, int row) {
+HeadlessBackend& HeadlessBackend::SelectRow(int listId, int row, BYTE modifiers) {
   return Queue("select row " + std::to_string(row),
-               [this, listId, row](HeadlessDialog& dialog) { ClickRow(dialog, listId, row, 0); });
+               [this, listId, row, modifiers](HeadlessDialog& dialog) {
+                 ClickRow(dialog, listId, row, 0, modifiers);
+               });
 }
 
 HeadlessBackend& HeadlessBackend::DoubleClickRow(int listId, int row) {

@@ -41,8 +41,10 @@ class HeadlessBackend : public Backend {
   HeadlessBackend& Click(int id);
   // A menu item of the dialog's menu bar.
   HeadlessBackend& Menu(UINT command);
-  // A click on a list row (-1: on no row); the list takes the focus.
-  HeadlessBackend& SelectRow(int listId, int row);
+  // A click on a list row (-1: on no row); the list takes the focus. With
+  // FCONTROL the row's selection flips, with FSHIFT the rows from the
+  // focused one to it are selected (not in a list with LVS_SINGLESEL).
+  HeadlessBackend& SelectRow(int listId, int row, BYTE modifiers = 0);
   // The first click selects the row, then NM_DBLCLK / NM_RDBLCLK.
   HeadlessBackend& DoubleClickRow(int listId, int row);
   HeadlessBackend& RightDoubleClickRow(int listId, int row);
@@ -106,7 +108,8 @@ class HeadlessBackend : public Backend {
   HeadlessBackend& Queue(std::string what, std::function<void(HeadlessDialog&)> run);
   [[noreturn]] void Fail(const std::string& what);
   WindowPeer& Control(HeadlessDialog& dialog, int id);
-  void ClickRow(HeadlessDialog& dialog, int listId, int row, UINT notification);
+  void ClickRow(HeadlessDialog& dialog, int listId, int row, UINT notification,
+                BYTE modifiers = 0);
   void Click(WindowPeer& control);
   bool HasTimers(const HeadlessDialog& dialog) const;
   // Every timer of `dialog` once, the clock standing still.

@@ -22,17 +22,23 @@ class RecordingDesktop : public Desktop {
   HCURSOR SetCursor(HCURSOR cursor) override;
   bool OpenDocument(HWND owner, const std::string& path) override;
   bool ExploreFolder(HWND owner, const std::string& folder) override;
+  bool SetClipboardText(HWND, const std::string& text) override {
+    clipboard_ = text;
+    return true;
+  }
 
   const std::vector<UINT>& Sounds() const { return sounds_; }
   // Every cursor set, in order.
   const std::vector<HCURSOR>& CursorHistory() const { return cursors_; }
   const std::vector<Opened>& OpenedPaths() const { return opened_; }
+  const std::string& Clipboard() const { return clipboard_; }
 
  private:
   std::vector<UINT> sounds_;
   HCURSOR cursor_ = IDC_ARROW;
   std::vector<HCURSOR> cursors_;
   std::vector<Opened> opened_;
+  std::string clipboard_;
 };
 
 }  // namespace korvel::headless

@@ -1,9 +1,11 @@
 #include "ui/qt/qt_desktop.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 
 #include "ui/qt/desktop_open.h"
+#include "ui/qt/display_text.h"
 
 namespace korvel::qt {
 
@@ -35,5 +37,14 @@ HCURSOR QtDesktop::SetCursor(HCURSOR cursor) {
 bool QtDesktop::OpenDocument(HWND, const std::string& path) { return OpenWithDesktop(path); }
 
 bool QtDesktop::ExploreFolder(HWND, const std::string& folder) { return OpenWithDesktop(folder); }
+
+// Other programs take the text as the list shows it: bytes that are not
+// UTF-8 as the Windows-1252 characters on the screen.
+bool QtDesktop::SetClipboardText(HWND, const std::string& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (clipboard == nullptr) return false;
+  clipboard->setText(DisplayText(text));
+  return true;
+}
 
 }  // namespace korvel::qt

@@ -12,6 +12,7 @@ class QtDesktop final : public Desktop {
   HCURSOR SetCursor(HCURSOR cursor) override;
   bool OpenDocument(HWND owner, const std::string& path) override;
   bool ExploreFolder(HWND owner, const std::string& folder) override;
+  bool SetClipboardText(HWND owner, const std::string& text) override;
 
  private:
   HCURSOR cursor_ = IDC_ARROW;

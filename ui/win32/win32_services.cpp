@@ -1,5 +1,6 @@
 #include "ui/win32/win32_services.h"
 
+#include <cstring>
 #include <vector>
 
 #include "ui/file_dialog.h"
@@ -98,6 +99,31 @@ bool Win32Desktop::OpenDocument(HWND owner, const std::string& path) {
 
 bool Win32Desktop::ExploreFolder(HWND owner, const std::string& folder) {
   return ShellOpen(owner, "explore", folder);
+}
+
+// CF_TEXT in the ANSI code page, as the list's bytes are; Windows makes
+// the Unicode form from it for programs that ask for that.
+bool Win32Desktop::SetClipboardText(HWND owner, const std::string& lines) {
+  std::string text;
+  text.reserve(lines.size() + lines.size() / 16);
+  for (char c : lines) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  if (!OpenClipboard(Native(owner))) return false;
+  bool done = false;
+  if (EmptyClipboard()) {
+    if (::HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+      if (void* bytes = GlobalLock(memory)) {
+        std::memcpy(bytes, text.c_str(), text.size() + 1);
+        GlobalUnlock(memory);
+        done = SetClipboardData(CF_TEXT, memory) != nullptr;
+      }
+      if (!done) GlobalFree(memory);
+    }
+  }
+  CloseClipboard();
+  return done;
 }
 
 int Win32Prompts::MessageBox(HWND owner, const std::string& text, const std::string& caption,

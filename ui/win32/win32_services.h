@@ -17,6 +17,7 @@ class Win32Desktop : public Desktop {
   HCURSOR SetCursor(HCURSOR cursor) override;
   bool OpenDocument(HWND owner, const std::string& path) override;
   bool ExploreFolder(HWND owner, const std::string& folder) override;
+  bool SetClipboardText(HWND owner, const std::string& text) override;
 
  private:
   HCURSOR cursor_;
